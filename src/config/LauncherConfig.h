@@ -1,0 +1,146 @@
+#pragma once
+// The operator's configuration package (config.zip) and the settings read from config/cg.txt.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/FixedText.h"
+#include "config/ZipReader.h"
+#include "platform/MappedFile.h"
+
+class CSimpleIniA;
+
+struct LauncherSettings {
+  int top = 0;
+  int left = 0;
+  int right = 0;
+  int bottom = 0;
+  int topLeftImage = 0;
+  int topRightImage = 0;
+  int bottomLeftImage = 0;
+  int bottomRight = 0;
+  int topImage = 0;
+  int leftImage = 0;
+  int logx = 0;
+  int logy = 0;
+  int titlex = 0;
+  int titley = 0;
+  int titleWidth = 0;
+  int titleHeight = 0;
+  int htmlHeadHeight = 0;
+  FixedText<128> title;
+  FixedText<128> firstUrl;
+  FixedText<64> notityTitle;
+  FixedText<64> notifyCloseTitle;
+  FixedText<64> clearFlashTitle;
+  FixedText<128> clearFlashMsg;
+  FixedText<128> versionUrl;
+  FixedText<128> exeUrl;
+  int port = 80;
+  FixedText<64> server;
+  FixedText<64> version;
+  FixedText<64> closeMsg;
+  int titleColor = 0xFFFFFF;
+  int loginCenterColor = 0xFFFFFF;
+  int minGameWidth = 800;
+  int minGameHeight = 600;
+  FixedText<255> urlplatform;
+  FixedText<255> platform;
+  FixedText<255> gkey;
+  FixedText<255> skey;
+  FixedText<255> sign;
+  FixedText<255> maxheader;
+  FixedText<255> serverindexheader;
+  FixedText<255> macCountApiUrl;
+};
+
+struct LinkItem {
+  FixedText<256> url{"_blank"};
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  int type = 0;
+};
+
+struct GamePicItem {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  int interval = 0;
+  int count = 0;
+};
+
+struct GameButtonItem {
+  int x = 0;
+  int y = 0;
+  int type = 0;
+  int image = 0;
+  int color = 0xFFFFFF;
+  int shortCut = 0;
+  FixedText<32> title;
+  FixedText<256> url;
+  FixedText<32> tips;
+  int width = 0;   // copied from picture number `image` (counted from 1); 0 when none
+  int height = 0;
+};
+
+struct MenuItem {
+  FixedText<32> title;
+  int type = 0;
+  int shortCut = 0;
+};
+
+class CLauncherConfig {
+ public:
+  CLauncherConfig();
+  ~CLauncherConfig();
+  CLauncherConfig(const CLauncherConfig&) = delete;
+  CLauncherConfig& operator=(const CLauncherConfig&) = delete;
+
+  // Maps config.zip from the working directory (or `path` when given) and opens it.
+  bool OpenPackage();
+  bool OpenPackageAt(const std::string& path);
+  // Opens an archive held in caller memory that outlives this object (tests, benchmarks).
+  bool OpenPackageFromMemory(const void* data, unsigned size);
+  bool LoadSettingsFile(const char* member);
+  // Parses settings text directly (tests, fuzzing); same result codes as LoadSettingsFile.
+  bool LoadSettingsData(const char* data, std::size_t size);
+  bool ReadSettings();
+
+  // The inflated bytes of a member. `missingCaption` is the caption of the "读取图片失败"
+  // message shown when the member is absent. False on any failure (absent, damaged, too big).
+  bool ReadImageMember(const char* member, std::vector<unsigned char>& bytes,
+                       const char* missingCaption = "启动失败");
+  // The same without any message: for callers that decide for themselves.
+  bool ReadMember(const char* member, std::vector<unsigned char>& bytes) const;
+
+  LauncherSettings& GetSettings() { return settings; }
+  const LauncherSettings& GetSettings() const { return settings; }
+  std::vector<LinkItem>& GetLinks() { return links; }
+  std::vector<GamePicItem>& GetPictures() { return pictures; }
+  std::vector<GameButtonItem>& GetGameButtons() { return gameButtons; }
+  std::vector<MenuItem>& GetMenus() { return menus; }
+  std::vector<int>& GetEdgeImages() { return edgeImages; }
+  FixedText<64>& GetGameHeader() { return gameheader; }
+
+  bool IsPackageOpen() const { return package != nullptr; }
+
+ private:
+  std::unique_ptr<CSimpleIniA> ini;
+  std::unique_ptr<platform::MappedFile> mapping;
+  ZipHandle* package = nullptr;
+
+  FixedText<64> gameheader;
+  std::vector<LinkItem> links;
+  std::vector<GamePicItem> pictures;
+  std::vector<GameButtonItem> gameButtons;
+  LauncherSettings settings;
+  std::vector<MenuItem> menus;
+  std::vector<int> edgeImages;
+};
+
+// Decimal reading of integer settings: leading blanks skipped, optional sign, digits up to the
+// first other character; no digits give 0. Overflow saturates.
+int ParseDecimal(const char* text);

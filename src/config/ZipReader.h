@@ -1,0 +1,37 @@
+#pragma once
+// A zip reader over an archive held in the caller's memory block (never copied).
+#include <cstdint>
+#include <string>
+
+struct ZipHandle;
+
+enum ZipResult : unsigned {
+  ZR_OK = 0x0,
+  ZR_NOTFOUND = 0x500,
+  ZR_MORE = 0x600,
+  ZR_CORRUPT = 0x700,
+  ZR_ARGS = 0x10000,
+  ZR_FLATE = 0x5000000,
+};
+
+enum class ZipSource { Memory };
+
+struct ZipEntryInfo {
+  int index = -1;
+  std::string name;
+  std::uint32_t attributes = 0;
+  std::uint16_t modTime = 0;
+  std::uint16_t modDate = 0;
+  std::uint32_t compressedSize = 0;
+  std::uint32_t uncompressedSize = 0;
+};
+
+// Largest member the reader inflates; a larger declared size is refused as damaged.
+constexpr std::uint32_t kMaxZipMemberSize = 64u * 1024u * 1024u;
+
+ZipHandle* OpenZip(const void* data, unsigned size, ZipSource source);
+void CloseZip(ZipHandle* handle);
+unsigned FindZipEntry(ZipHandle* handle, const char* name, bool ignoreCase, int& index,
+                      ZipEntryInfo& entry);
+unsigned UnzipEntry(ZipHandle* handle, int index, void* buffer, unsigned length,
+                    ZipSource source);

@@ -1,0 +1,23 @@
+#pragma once
+// Text conversions between UTF-8, UTF-16 and the system code page (the program's 8-bit text).
+// The system code page defaults to GBK (CP936); an operator may choose another one.
+#include <string>
+#include <string_view>
+
+namespace codepage {
+
+// Names an iconv encoding ("GBK", "CP936", "BIG5", "UTF-8", ...). Returns false, keeping the
+// current one, when the system does not know the name.
+bool SetSystemCodePage(const std::string& name);
+const std::string& SystemCodePage();
+
+// Unconvertible or malformed input never fails: each bad sequence becomes '?' (U+FFFD for
+// UTF-16/UTF-8 targets) and conversion goes on.
+std::string SystemToUtf8(std::string_view text);
+std::string Utf8ToSystem(std::string_view text);
+std::u16string SystemToUtf16(std::string_view text);
+std::string Utf16ToSystem(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace codepage

@@ -1,0 +1,29 @@
+#include "platform/MessageBox.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace platform {
+namespace {
+MessageBoxHandler& Handler() {
+  static MessageBoxHandler handler;
+  return handler;
+}
+}  // namespace
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+  return std::exchange(Handler(), std::move(handler));
+}
+
+MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) {
+  if (Handler()) return Handler()(request);
+  std::fprintf(stderr, "[%s] %s\n", request.caption.c_str(), request.text.c_str());
+  return MessageBoxResult::Ok;
+}
+
+MessageBoxResult ShowMessageBox(const std::string& caption, const std::string& text,
+                                MessageBoxButtons buttons, void* owner) {
+  return ShowMessageBox(MessageBoxRequest{caption, text, buttons, owner});
+}
+
+}  // namespace platform

@@ -1,0 +1,12 @@
+#pragma once
+// Process paths: the working directory, the program file's own full path.
+#include <string>
+
+namespace platform {
+
+std::string CurrentDirectory();
+std::string ProgramPath();           // full path of the running executable
+char PathSeparator();                // '/' here, '\\' on Windows
+std::string ProgramBaseName(const std::string& programPath);  // file name without folder and extension
+
+}  // namespace platform
