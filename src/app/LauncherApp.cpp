@@ -1,0 +1,6 @@
+#include "app/LauncherApp.h"
+
+LauncherApp theApp;
+
+LauncherApp::LauncherApp() = default;
+LauncherApp::~LauncherApp() = default;
