@@ -1,0 +1,53 @@
+#pragma once
+// Pure rules of the launcher windows: game-address recognition, unhiding, keys, links, captions.
+#include <string>
+#include <string_view>
+
+namespace launcher {
+
+// An address the login page navigates to that marks a game server: it contains `gameHeader`
+// (plain, case-sensitive; an empty header is in every address) and is none of the QQ login pages.
+bool IsGameAddress(std::string_view url, std::string_view gameHeader);
+
+// A completed page that shows the launcher's browsers: neither "about:blank" nor "javacript".
+bool ShouldUnhideBrowsers(std::string_view url);
+
+// Keys in Windows virtual-key codes.
+constexpr int kKeyReturn = 0x0D;
+constexpr int kKeyEscape = 0x1B;
+constexpr int kKeyF1 = 0x70;
+constexpr int kKeyF12 = 0x7B;
+
+enum class KeyDecision {
+  Consumed,     // the key goes no further
+  NotConsumed,  // the key goes on to its target, skipping the dialog's own handling
+  Base,         // the dialog's ordinary handling decides
+};
+
+// The launcher frame's filter of a key press.
+KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift);
+// The launcher inner dialog's filter of a key press.
+KeyDecision InnerKeyFilter(int virtualKey);
+
+// Control ids.
+constexpr int kFirstBrowserId = 150;
+constexpr int kButtonIdBase = 200;
+constexpr int kLinkOpen = 1;
+constexpr int kLinkMinimise = 2;
+constexpr int kLinkClose = 3;
+constexpr int kLinkBrowser = 4;
+
+enum class LinkControl { None, Button, Browser };
+LinkControl ControlForLinkType(int type);
+int ButtonIdForLinkType(int type);  // 200 + type
+
+// Package members of link number n's button images: suffix 'n' normal, 'd' pressed, 'o' over.
+std::string ButtonImageMember(int linkNumber, char suffix);
+
+// The address a launcher browser opens first: the start parameter when given, else the link's.
+std::string FirstBrowserAddress(std::string_view startText, std::string_view linkUrl);
+
+// The caption of the launcher's questions: the program file's name without folder or extension.
+std::string ProgramCaption(std::string_view modulePath);
+
+}  // namespace launcher

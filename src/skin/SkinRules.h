@@ -1,0 +1,46 @@
+#pragma once
+// Pure rules of the skinned windows: geometry of the translucent pair and the skin button's settings.
+#include <string>
+
+namespace skin {
+
+struct Rect {  // left, top inclusive; right, bottom exclusive
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  friend bool operator==(const Rect& a, const Rect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  }
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point& a, const Point& b) { return a.x == b.x && a.y == b.y; }
+};
+
+// Keeps a proposed window rectangle inside the work area; a window larger than the work area is
+// held against its left (top) edge.
+Rect ClampToWorkArea(const Rect& proposed, const Rect& workArea);
+
+// Top-left corner that centres an outer size of width x height in the work area (truncating).
+Point CentreInWorkArea(int width, int height, const Rect& workArea);
+
+// A link address as written in the settings: every ';' stands for '&'.
+std::string LinkFromSetting(const std::string& text);
+
+// Only web addresses (http/https) are handed to the user's browser.
+bool IsOpenableLink(const std::string& address);
+
+enum class ButtonMode { Push = 0, Toggle = 2, Radio = 4 };
+// The button's behaviour from the low 16 bits of its window style.
+ButtonMode ButtonModeFromStyle(unsigned style);
+
+enum class DrawMode { Unscaled = 0, Stretched = 1, Tiled = 2 };
+DrawMode ClampDrawMode(int mode);
+int ClampFocusMargin(int margin);
+
+}  // namespace skin
