@@ -8,7 +8,7 @@
 #include "config/ZipReader.h"
 #include "platform/MappedFile.h"
 
-class CSimpleIniA;
+struct IniDocument;
 
 struct LauncherSettings {
   int top = 0;
@@ -128,7 +128,7 @@ class CLauncherConfig {
   bool IsPackageOpen() const { return package != nullptr; }
 
  private:
-  std::unique_ptr<CSimpleIniA> ini;
+  std::unique_ptr<IniDocument> ini;
   std::unique_ptr<platform::MappedFile> mapping;
   ZipHandle* package = nullptr;
 
