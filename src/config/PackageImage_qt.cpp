@@ -1,0 +1,26 @@
+#include "config/PackageImage.h"
+
+#include <vector>
+
+#include "config/LauncherConfig.h"
+
+namespace {
+
+bool Decode(CLauncherConfig& config, const char* member, const char* caption, QImage& image) {
+  std::vector<unsigned char> bytes;
+  if (!config.ReadImageMember(member, bytes, caption)) return false;
+  QImage decoded;
+  if (!decoded.loadFromData(bytes.data(), static_cast<int>(bytes.size()))) return false;
+  image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  return !image.isNull();
+}
+
+}  // namespace
+
+bool LoadImageFromPackage(CLauncherConfig& config, const char* member, QImage& image) {
+  return Decode(config, member, "启动失败", image);
+}
+
+bool LoadBitmapFromPackage(CLauncherConfig& config, const char* member, QImage& image) {
+  return Decode(config, member, "启动失败！", image);
+}
