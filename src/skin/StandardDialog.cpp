@@ -1,0 +1,97 @@
+#include "skin/StandardDialog.h"
+
+#include <QChildEvent>
+#include <QCloseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QWindow>
+
+CStandardDialog::CStandardDialog(int templateId, QRgb colourKey, QWidget* parent)
+    : QDialog(parent), templateId(templateId), colourKey(colourKey) {
+  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+  setAttribute(Qt::WA_TranslucentBackground);
+  setModal(false);
+  UpdateInputMask();
+}
+
+CStandardDialog::~CStandardDialog() = default;
+
+void CStandardDialog::SetStartText(const std::string& text) { startText = text; }
+
+bool CStandardDialog::CreateAndShow() {
+  if (QWidget* owner = parentWidget()) {
+    // The owner's native window must exist so that this one is transient for it.
+    owner->winId();
+    if (owner->isVisible() || owner->testAttribute(Qt::WA_WState_Created)) move(owner->pos());
+  }
+  winId();
+  initDialogResult = OnInitDialog();
+  show();
+  return initDialogResult;
+}
+
+bool CStandardDialog::OnInitDialog() {
+  UpdateInputMask();
+  return true;
+}
+
+void CStandardDialog::paintEvent(QPaintEvent*) {
+  // The background stays transparent: the key colour is never drawn.
+}
+
+void CStandardDialog::childEvent(QChildEvent* event) {
+  QDialog::childEvent(event);
+  if (!event->child()->isWidgetType()) return;
+  if (event->added()) {
+    event->child()->installEventFilter(this);
+  } else if (event->removed()) {
+    event->child()->removeEventFilter(this);
+  }
+  UpdateInputMask();
+}
+
+bool CStandardDialog::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+      if (watched->parent() == this) UpdateInputMask();
+      break;
+    default:
+      break;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void CStandardDialog::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  UpdateInputMask();
+}
+
+void CStandardDialog::UpdateInputMask() {
+  QRegion shown;
+  for (QObject* object : children()) {
+    auto* child = qobject_cast<QWidget*>(object);
+    if (!child || child->isWindow() || child->isHidden()) continue;
+    if (child->width() <= 0 || child->height() <= 0) continue;
+    shown += child->geometry();
+  }
+  // An empty mask would mean "no mask"; a region outside the window means "nothing".
+  if (shown.isEmpty()) shown = QRegion(-1, -1, 1, 1);
+  setMask(shown);
+}
+
+void CStandardDialog::CloseOwner() {
+  if (QWidget* owner = parentWidget()) owner->close();
+}
+
+void CStandardDialog::OnOK() {
+  CloseOwner();
+  QDialog::done(QDialog::Accepted);
+}
+
+void CStandardDialog::OnCancel() {
+  CloseOwner();
+  QDialog::done(QDialog::Rejected);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The inner dialog of a translucent pair: hosts real controls over the frame; its background is
+// the key colour, transparent to sight and to the mouse, so the frame shows and is reached there.
+#include <QDialog>
+#include <QRgb>
+#include <string>
+
+#include "config/FixedText.h"
+
+class CStandardDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  CStandardDialog(int templateId, QRgb colourKey, QWidget* parent);
+  ~CStandardDialog() override;
+
+  // Keeps at most 255 characters.
+  void SetStartText(const std::string& text);
+  const char* GetStartText() const { return startText.c_str(); }
+  void SetFrame(QWidget* frameDialog) { frame = frameDialog; }
+  QWidget* GetFrame() const { return frame; }
+  QRgb GetColourKey() const { return colourKey; }
+  int GetTemplateId() const { return templateId; }
+
+  // Creates the window over its owner, runs OnInitDialog and shows it; false when the
+  // initialisation stopped early (the window stays with what was made).
+  bool CreateAndShow();
+
+  // Finishing closes the owner first, so the pair always ends together.
+  virtual void OnOK();
+  virtual void OnCancel();
+
+  void accept() override { OnOK(); }
+  void reject() override { OnCancel(); }
+
+ protected:
+  virtual bool OnInitDialog();
+
+  void paintEvent(QPaintEvent* event) override;
+  void childEvent(QChildEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // The window takes the mouse only where a child shows; elsewhere the frame below gets it.
+  void UpdateInputMask();
+  void CloseOwner();
+
+  int templateId;
+  QRgb colourKey;
+  QWidget* frame = nullptr;
+  FixedText<256> startText;
+  bool initDialogResult = true;
+};
