@@ -9,7 +9,8 @@ class IGameWindow {
   virtual ~IGameWindow() = default;
   // JsCallClient(command, [parameters...]): arguments in the page's order.
   virtual void OnPageCommand(const std::vector<PageArg>& args) = 0;
-  // getGsName(name): clears awaitingGmName and passes the call to the chat window (101).
+  // getGsName(name): clears awaitingGmName and passes the call to the chat window (101), which
+  // takes the name only from a string first argument (external::GsNameArgument).
   virtual void OnGsName(const std::vector<PageArg>& args) = 0;
   // getNewMsg(): the chat window starts the chat-button blink (102).
   virtual void OnNewMsg() = 0;

@@ -1,0 +1,142 @@
+#include "web/WebBrowser.h"
+
+#include <QPainter>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineView>
+
+#include "platform/CodePage.h"
+#include "web/ClientCall.h"
+#include "web/WebProfile.h"
+#include "web/WebUIController.h"
+
+namespace {
+
+QString FromSystem(const std::string& text) {
+  const std::u16string wide = codepage::SystemToUtf16(text);
+  return QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size()));
+}
+
+}  // namespace
+
+CWebPageDocument::CWebPageDocument(QWebEnginePage* owner, QObject* parent)
+    : QObject(parent), webPage(owner) {}
+
+CWebBrowser::CWebBrowser(QWidget* parent) : QWidget(parent) {
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  setAutoFillBackground(true);
+}
+
+CWebBrowser::~CWebBrowser() = default;
+
+bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
+  if (parent == nullptr || webView != nullptr) return false;
+  id = controlId;
+  setProperty("controlId", controlId);
+  setObjectName(QStringLiteral("control%1").arg(controlId));
+  setParent(parent);
+  setGeometry(rect);
+
+  webView = new QWebEngineView(this);
+  page = new CWebUIController(webView);
+  // Nothing white shows before the first real document; real documents get the usual white.
+  page->setBackgroundColor(Qt::black);
+  webView->setPage(page);
+  webView->setGeometry(0, 0, rect.width(), rect.height());
+  webView->setProperty("controlId", controlId);
+
+  connect(page, &CWebUIController::NavigationRequested, this,
+          [this](const QUrl& url, bool /*isMainFrame*/, bool* cancel) {
+            emit BeforeNavigate2(url.toString(), cancel);
+          });
+  connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+    if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus &&
+        info.status() != QWebEngineLoadingInfo::LoadFailedStatus) {
+      return;
+    }
+    if (document == nullptr) document = new CWebPageDocument(page, this);
+    qCDebug(lcWeb) << "document complete" << info.url() << info.status();
+    emit DocumentComplete(info.url().toString(), true);
+  });
+  connect(page, &QWebEnginePage::urlChanged, this, &CWebBrowser::OnUrlChanged);
+  connect(page, &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+            qCInfo(lcWeb) << "render process gone, status" << status << "exit code" << exitCode
+                          << "control" << id;
+            emit RenderProcessGone();
+          });
+  show();
+  return true;
+}
+
+void CWebBrowser::OnUrlChanged(const QUrl& url) {
+  const bool blank = url.isEmpty() || url.scheme() == QLatin1String("about");
+  page->setBackgroundColor(blank ? QColor(Qt::black) : QColor(Qt::white));
+}
+
+void CWebBrowser::Navigate(const std::string& address) {
+  if (page == nullptr) return;
+  const QString text = FromSystem(address);
+  QUrl url(text, QUrl::TolerantMode);
+  if (url.scheme().isEmpty()) url = QUrl::fromUserInput(text);
+  qCDebug(lcWeb) << "navigate" << url << "control" << id;
+  page->load(url);
+}
+
+CWebPageDocument* CWebBrowser::get_Document() { return document; }
+
+void CWebBrowser::put_Width(int width) { resize(qMax(0, width), height()); }
+
+void CWebBrowser::put_Height(int height) { resize(width(), qMax(0, height)); }
+
+void CWebBrowser::put_Silent(bool silent) {
+  if (page != nullptr) page->SetSilent(silent);
+}
+
+void CWebBrowser::SetRedraw(bool on) {
+  setUpdatesEnabled(on);
+  if (webView == nullptr) return;
+  webView->setVisible(on);
+  if (on) update();
+}
+
+void CWebBrowser::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::black);
+}
+
+void CWebBrowser::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (webView != nullptr) webView->setGeometry(0, 0, width(), height());
+}
+
+CWebBrowserEx::CWebBrowserEx(QWidget* parent) : CWebBrowser(parent) {}
+
+void CWebBrowserEx::SetExternal(ClientCall* object) {
+  external = object;
+  if (controller() != nullptr) controller()->SetExternal(object);
+}
+
+bool CWebBrowserEx::ConnectUiController() {
+  if (controller() == nullptr || view() == nullptr) return false;
+  view()->setContextMenuPolicy(Qt::NoContextMenu);
+  controller()->SetExternal(external);
+  controller()->Connect();
+  return true;
+}
+
+bool StartHostedPage(CWebBrowserEx& browser, const HostedPageParams& params) {
+  if (!browser.Create(params.controlId, params.rect, params.parent)) return false;
+  if (params.hiddenUntilLoaded) {
+    browser.put_Width(0);
+    browser.put_Height(0);
+    browser.SetRedraw(false);
+  }
+  browser.Navigate("about:blank");
+  if (params.external != nullptr) browser.SetExternal(params.external);
+  browser.ConnectUiController();
+  browser.put_Silent(true);
+  browser.Navigate(params.address);
+  return true;
+}

@@ -1,0 +1,28 @@
+#include "web/WebProfile.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QWebEngineProfile>
+
+Q_LOGGING_CATEGORY(lcWeb, "launcher.web", QtWarningMsg)
+
+QWebEngineProfile* LauncherProfile() {
+  static QPointer<QWebEngineProfile> profile;
+  if (profile.isNull()) {
+    profile = new QWebEngineProfile(QStringLiteral("Launcher"), QCoreApplication::instance());
+    const QString base =
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/webengine");
+    profile->setPersistentStoragePath(base);
+    profile->setCachePath(base + QStringLiteral("/cache"));
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    qCInfo(lcWeb) << "browser profile at" << base;
+  }
+  return profile;
+}
+
+void ClearLauncherHttpCache() {
+  qCInfo(lcWeb) << "clearing the HTTP cache";
+  LauncherProfile()->clearHttpCache();
+}
