@@ -1,6 +1,79 @@
 #include "app/LauncherApp.h"
 
+#include <QImage>
+#include <cstdio>
+
+#include "config/PackageImage.h"
+#include "launcher/LauncherTranslucentDlg.h"
+#include "net/AdapterReport.h"
+#include "platform/CodePage.h"
+#include "platform/Paths.h"
+
 LauncherApp theApp;
 
-LauncherApp::LauncherApp() = default;
-LauncherApp::~LauncherApp() = default;
+LauncherApp::LauncherApp() : config(std::make_unique<CLauncherConfig>()) {}
+
+LauncherApp::~LauncherApp() {
+  // Windows go before the configuration they draw from.
+  launcherDialog.reset();
+}
+
+void LauncherApp::Reset() {
+  launcherDialog.reset();
+  launcherImage.reset();
+  gameDialog = nullptr;
+  gameUrl.clear();
+  startParameter.clear();
+  config = std::make_unique<CLauncherConfig>();
+}
+
+bool LauncherApp::OpenConfiguration() {
+  if (!config->OpenPackage()) return false;
+  if (!config->LoadSettingsFile("config/cg.txt")) return false;
+  if (!config->ReadSettings()) return false;
+  auto image = std::make_unique<QImage>();
+  if (!LoadBitmapFromPackage(*config, "config/main1.png", *image)) return false;
+  launcherImage = std::move(image);
+  return true;
+}
+
+bool LauncherApp::InitInstance(int argc, char** argv) {
+  // Sockets need no start-up here, and Qt's imaging is always up.
+  if (!OpenConfiguration()) return false;
+
+  const std::string programPath = platform::ProgramPath();
+  const LauncherSettings& settings = config->GetSettings();
+  if (!settings.macCountApiUrl.empty()) ReportAdapterAddress(programPath, settings);
+
+  if (settings.firstUrl.size() > 2) {
+    RunGameWindow(settings.firstUrl.str());
+    return false;
+  }
+
+  // Command-line text arrives in the locale's encoding (UTF-8); the program's texts are 8-bit.
+  startParameter = argc >= 2 && argv[1] ? codepage::Utf8ToSystem(argv[1]) : std::string();
+  launcherDialog = std::make_unique<CLauncherTranslucentDlg>(*launcherImage, startParameter, nullptr);
+  launcherDialog->DoModal();
+
+  const std::string chosen = gameUrl;
+  launcherDialog.reset();
+  if (chosen.empty()) return false;
+  RunGameWindow(chosen);
+  return false;
+}
+
+void LauncherApp::RunGameWindow(const std::string& address) {
+  if (gameWindowRunner) {
+    gameWindowRunner(address);
+    return;
+  }
+  std::printf("game address: %s\n", codepage::SystemToUtf8(address).c_str());
+  std::fflush(stdout);
+}
+
+int LauncherApp::ExitInstance() {
+  gameDialog = nullptr;
+  launcherDialog.reset();
+  launcherImage.reset();
+  return 0;
+}

@@ -1,26 +1,56 @@
 #pragma once
 // The application object: owns the configuration and runs the launcher and game windows.
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "config/LauncherConfig.h"
 
 class IGameWindow;
+class CLauncherTranslucentDlg;
+class QImage;
 
 class LauncherApp {
  public:
   LauncherApp();
   ~LauncherApp();
 
-  CLauncherConfig& GetConfig() { return config; }
+  // Start-up: configuration, adapter report, launcher window, game window, each run modally
+  // in turn. Always false: the application runs no message loop of its own.
+  // `argv` as given to main(); argv[1], when present, is the launcher's start parameter.
+  bool InitInstance(int argc, char** argv);
+  // End of process: releases the windows and the artwork; the process exit code.
+  int ExitInstance();
+
+  CLauncherConfig& GetConfig() { return *config; }
   IGameWindow* GetGameDialog() const { return gameDialog; }
   void SetGameDialog(IGameWindow* dialog) { gameDialog = dialog; }
   void SetGameUrl(const char* address) { gameUrl = address ? address : ""; }
   const std::string& GetGameUrl() const { return gameUrl; }
 
+  // Runs the game window modally for `address` (8-bit text). Until a game window is installed
+  // here, the address is printed on stdout as "game address: <address>".
+  using GameWindowRunner = std::function<void(const std::string& address)>;
+  void SetGameWindowRunner(GameWindowRunner runner) { gameWindowRunner = std::move(runner); }
+
+  CLauncherTranslucentDlg* GetLauncherDialog() const { return launcherDialog.get(); }
+  const QImage* GetLauncherImage() const { return launcherImage.get(); }
+  const std::string& GetStartParameter() const { return startParameter; }
+
+  // Back to the state of a fresh object (a new configuration, no windows, no address).
+  void Reset();
+
  private:
-  CLauncherConfig config;
+  bool OpenConfiguration();
+  void RunGameWindow(const std::string& address);
+
+  std::unique_ptr<CLauncherConfig> config;
+  std::unique_ptr<QImage> launcherImage;
   IGameWindow* gameDialog = nullptr;
+  std::unique_ptr<CLauncherTranslucentDlg> launcherDialog;
   std::string gameUrl;
+  std::string startParameter;
+  GameWindowRunner gameWindowRunner;
 };
 
 extern LauncherApp theApp;

@@ -118,6 +118,11 @@ void CTranslucentDialog::RefreshLayer() {
   update();
 }
 
+void CTranslucentDialog::done(int result) {
+  QDialog::done(result);
+  if (innerDialog && innerDialog->isVisible()) innerDialog->hide();
+}
+
 void CTranslucentDialog::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setCompositionMode(QPainter::CompositionMode_Source);

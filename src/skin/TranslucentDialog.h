@@ -64,6 +64,9 @@ class CTranslucentDialog : public QDialog, public IRenderListener {
   // Moves the frame as a drag would, with the work-area clamp; the inner dialog follows.
   void MoveClamped(const QPoint& topLeft);
 
+  // Ending the frame's run takes the inner dialog off the screen with it.
+  void done(int result) override;
+
  protected:
   // Returns a new inner dialog with this frame as parent, not yet created, or null for none.
   virtual CStandardDialog* MakeInnerDialog() = 0;

@@ -1,0 +1,23 @@
+#include "app/QtMessageBox.h"
+
+#include <QMessageBox>
+#include <QString>
+#include <QWidget>
+
+platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& request) {
+  auto* owner = static_cast<QWidget*>(request.owner);
+  QMessageBox box(owner);
+  box.setWindowTitle(QString::fromUtf8(request.caption.c_str()));
+  box.setText(QString::fromUtf8(request.text.c_str()));
+  box.setWindowModality(Qt::ApplicationModal);
+  if (request.buttons == platform::MessageBoxButtons::OkCancel) {
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+  }
+  return box.exec() == QMessageBox::Ok ? platform::MessageBoxResult::Ok
+                                       : platform::MessageBoxResult::Cancel;
+}

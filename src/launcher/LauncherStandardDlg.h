@@ -1,0 +1,43 @@
+#pragma once
+// The launcher's inner dialog: the operator's link buttons and login browser; recognises the
+// game address the login page navigates to, hands it to the application and closes the launcher.
+#include <QRect>
+#include <QString>
+#include <vector>
+
+#include "skin/StandardDialog.h"
+
+class CLauncherTranslucentDlg;
+class CWebBrowserEx;
+class CxSkinButton;
+
+class CLauncherStandardDlg : public CStandardDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTemplateId = 102;
+
+  explicit CLauncherStandardDlg(CLauncherTranslucentDlg* frame);
+  ~CLauncherStandardDlg() override;
+
+  const std::vector<CxSkinButton*>& GetButtons() const { return buttons; }
+  const std::vector<CWebBrowserEx*>& GetBrowsers() const { return browsers; }
+  QRect GetBrowserRect() const { return browserRect; }
+
+  void OnDocumentComplete(const QString& url);
+  void OnBeforeNavigate2(const QString& url, bool* cancel);
+  void OnCommand(int controlId);
+
+ protected:
+  bool OnInitDialog() override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  bool CreateButton(int linkNumber, int type, int x, int y, const std::string& url);
+  bool CreateBrowser(int x, int y, int width, int height, const std::string& url);
+
+  std::vector<CxSkinButton*> buttons;
+  std::vector<CWebBrowserEx*> browsers;
+  QRect browserRect;
+  bool gameAddressTaken = false;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// The launcher frame: the operator's translucent artwork around the login page's inner dialog.
+#include <QImage>
+#include <string>
+
+#include "config/FixedText.h"
+#include "skin/TranslucentDialog.h"
+
+class CLauncherStandardDlg;
+
+class CLauncherTranslucentDlg : public CTranslucentDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTemplateId = 129;
+
+  // `startParameter` (at most 255 characters kept) replaces the address of the login browsers.
+  CLauncherTranslucentDlg(QImage artwork, const std::string& startParameter, QWidget* parent);
+  ~CLauncherTranslucentDlg() override;
+
+  const char* GetStartParameter() const { return startParameter.c_str(); }
+  CLauncherStandardDlg* GetStandardDialog() const { return standardDialog; }
+
+ protected:
+  CStandardDialog* MakeInnerDialog() override;
+  void CreateWidgets() override {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  bool IsOurs(QObject* watched) const;
+
+  FixedText<256> startParameter;
+  CLauncherStandardDlg* standardDialog = nullptr;  // owned by the base as its inner dialog
+};
+
+// Windows virtual-key code of a Qt key, for the launcher's key rules.
+int VirtualKeyFromQt(int qtKey);
