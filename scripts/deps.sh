@@ -8,7 +8,7 @@ PKGS=(
   libgl-dev libxkbcommon-dev libxcb1-dev libx11-xcb-dev
   zlib1g-dev libsimpleini-dev libjsoncpp-dev libcurl4-openssl-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libzip-dev
-  xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk fonts-dejavu-core
+  xvfb xauth x11-utils xdotool xcompmgr imagemagick fonts-noto-cjk fonts-dejavu-core
   clang libclang-rt-14-dev python3 zip unzip
 )
 missing=()
