@@ -67,7 +67,9 @@ void ReportAdapterAddress(const std::string& programPath, const LauncherSettings
   const std::string marker = adapterreport::MarkerPath(programPath);
   std::error_code error;
   const auto status = std::filesystem::symlink_status(marker, error);
-  if (error || std::filesystem::exists(status)) return;
+  // A missing marker reports "not found" together with an error code; any other error means
+  // the name cannot be checked, so nothing is done.
+  if (status.type() != std::filesystem::file_type::not_found) return;
 
   // A format that cannot be expanded is refused before the marker is made, so a corrected
   // package still reports.

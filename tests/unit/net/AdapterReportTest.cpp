@@ -1,0 +1,222 @@
+#include "net/AdapterReport.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "HttpTestSupport.h"
+#include "config/LauncherConfig.h"
+#include "platform/Adapters.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class AdapterReportTest : public HttpTest {
+ protected:
+  void SetUp() override {
+    HttpTest::SetUp();
+    char pattern[] = "/tmp/launcher-report-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+    programPath = folder + "/Launcher";
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    HttpTest::TearDown();
+  }
+
+  std::string Marker() const { return folder + "/flag.txt"; }
+  std::string MarkerText() const {
+    std::ifstream in(Marker(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  static AdapterAddressSource Adapter(std::vector<unsigned char> address) {
+    return [address](std::vector<unsigned char>& out) {
+      out = address;
+      return !address.empty();
+    };
+  }
+  static LauncherSettings WithCountUrl(const std::string& url) {
+    LauncherSettings s;
+    s.macCountApiUrl = url;
+    return s;
+  }
+
+  std::string folder;
+  std::string programPath;
+  const std::vector<unsigned char> kMac{0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
+};
+
+TEST_F(AdapterReportTest, ReportsOnceWithTheMarkerBesideTheProgram) {
+  RawHttpServer server(Answer(200, "\xE5\xB7\xB2\xE8\xAE\xB0\xE5\xBD\x95"));  // "已记录"
+  const LauncherSettings s = WithCountUrl(server.Url("/count?mac=%s&n=1"));
+  const std::string elsewhere = fs::current_path().string() + "/flag.txt";
+  ASSERT_FALSE(fs::exists(elsewhere));
+
+  ReportAdapterAddress(programPath, s, Adapter(kMac));
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "GET");
+  EXPECT_EQ(requests[0].target, "/count?mac=00:1A:2B:3C:4D:5E&n=1");
+  EXPECT_EQ(requests[0].Header("User-Agent"),
+            "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR 2.0.50727)");
+  EXPECT_EQ(requests[0].Header("Accept-Language"), "zh-cn");
+  EXPECT_EQ(MarkerText(), "\xD2\xD1\xBC\xC7\xC2\xBC");  // the reply in GBK
+  EXPECT_FALSE(fs::exists(elsewhere));
+
+  ReportAdapterAddress(programPath, s, Adapter(kMac));
+  EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(AdapterReportTest, EmptySettingNeitherReadsNorCreatesTheMarker) {
+  bool asked = false;
+  ReportAdapterAddress(programPath, LauncherSettings(), [&asked](std::vector<unsigned char>&) {
+    asked = true;
+    return true;
+  });
+  EXPECT_FALSE(asked);
+  EXPECT_FALSE(fs::exists(Marker()));
+}
+
+TEST_F(AdapterReportTest, AnythingNamedLikeTheMarkerStopsTheReport) {
+  RawHttpServer server(Answer(200, "counted"));
+  const LauncherSettings s = WithCountUrl(server.Url("/count/%s"));
+  enum Kind { EmptyFile, FileWithText, Folder, DanglingLink };
+  for (Kind kind : {EmptyFile, FileWithText, Folder, DanglingLink}) {
+    fs::remove_all(Marker());
+    if (kind == EmptyFile) std::ofstream(Marker()).close();
+    if (kind == FileWithText) std::ofstream(Marker()) << "old reply";
+    if (kind == Folder) fs::create_directory(Marker());
+    if (kind == DanglingLink) fs::create_symlink(folder + "/nowhere", Marker());
+    ReportAdapterAddress(programPath, s, Adapter(kMac));
+    EXPECT_FALSE(fs::exists(folder + "/nowhere")) << kind;
+  }
+  EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(AdapterReportTest, NoAdapterLeavesAnEmptyMarkerAndSendsNothing) {
+  RawHttpServer server(Answer(200, "counted"));
+  ReportAdapterAddress(programPath, WithCountUrl(server.Url("/count/%s")), Adapter({}));
+  EXPECT_TRUE(fs::is_regular_file(Marker()));
+  EXPECT_EQ(MarkerText(), "");
+  EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(AdapterReportTest, FailedRequestsStillLeaveTheMarker) {
+  net::SetHttpTimeouts(2000, 500);
+  RawHttpServer silent([](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
+  const std::string addresses[] = {
+      "http://127.0.0.1:" + std::to_string(ClosedLocalPort()) + "/count/%s",
+      silent.Url("/count/%s"),
+  };
+  for (const std::string& address : addresses) {
+    fs::remove(Marker());
+    ReportAdapterAddress(programPath, WithCountUrl(address), Adapter(kMac));
+    EXPECT_TRUE(fs::is_regular_file(Marker())) << address;
+    EXPECT_EQ(MarkerText(), "") << address;
+  }
+}
+
+TEST_F(AdapterReportTest, ErrorPageIsWrittenLikeAnyReply) {
+  RawHttpServer server(Answer(500, "server error"));
+  ReportAdapterAddress(programPath, WithCountUrl(server.Url("/count/%s")), Adapter(kMac));
+  EXPECT_EQ(MarkerText(), "server error");
+}
+
+TEST_F(AdapterReportTest, AddressWithoutPlaceholderIsUsedUnchanged) {
+  RawHttpServer server(Answer(200, "ok"));
+  ReportAdapterAddress(programPath, WithCountUrl(server.Url("/count?rate=100%%")), Adapter(kMac));
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0].target, "/count?rate=100%");
+}
+
+TEST_F(AdapterReportTest, UnexpandableFormatsAreRefusedBeforeAnything) {
+  RawHttpServer server(Answer(200, "ok"));
+  // The last format fits the 254-character field but expands beyond 255 characters.
+  const std::string base = server.Url("/count?");
+  const std::string formats[] = {
+      base + "mac=%d",       base + "a=%s&b=%s", base + "mac=%s&x=%", base + "%n%s",
+      base + "%x%s",         base + "mac=%S",    base + std::string(215, 'x') + "%s",
+  };
+  for (const std::string& format : formats) {
+    ReportAdapterAddress(programPath, WithCountUrl(format), Adapter(kMac));
+    EXPECT_FALSE(fs::exists(Marker())) << format;
+  }
+  EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(AdapterReportTest, RealAdapterListDrivesTheReport) {
+  std::vector<unsigned char> address;
+  const bool found = platform::FirstAdapterHardwareAddress(address);
+  if (found) {
+    EXPECT_GE(address.size(), 1u);
+    EXPECT_LE(address.size(), 8u);
+    EXPECT_NE(std::count(address.begin(), address.end(), 0), static_cast<long>(address.size()));
+  } else {
+    EXPECT_TRUE(address.empty());
+  }
+
+  RawHttpServer server(Answer(200, "seen"));
+  ReportAdapterAddress(programPath, WithCountUrl(server.Url("/count/%s")));
+  EXPECT_TRUE(fs::is_regular_file(Marker()));
+  if (found) {
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].target, "/count/" + adapterreport::FormatAdapterAddress(address));
+    EXPECT_EQ(MarkerText(), "seen");
+  } else {
+    EXPECT_EQ(server.Connections(), 0);
+  }
+}
+
+TEST(AdapterReportRules, MarkerPathAndAddressText) {
+  EXPECT_EQ(adapterreport::MarkerPath("/opt/game/Launcher"), "/opt/game/flag.txt");
+  EXPECT_EQ(adapterreport::MarkerPath("/Launcher"), "/flag.txt");
+  EXPECT_EQ(adapterreport::MarkerPath("Launcher"), "flag.txt");
+
+  using adapterreport::FormatAdapterAddress;
+  EXPECT_EQ(FormatAdapterAddress({0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e}), "00:1A:2B:3C:4D:5E");
+  EXPECT_EQ(FormatAdapterAddress({0xff, 0xfe, 0x01}), "FF:FE:01:00:00:00");
+  EXPECT_EQ(FormatAdapterAddress({1, 2, 3, 4, 5, 6, 7, 8}), "01:02:03:04:05:06");
+  EXPECT_EQ(FormatAdapterAddress({}), "00:00:00:00:00:00");
+}
+
+TEST(AdapterReportRules, FormatExpansion) {
+  struct Case {
+    std::string format;
+    bool ok;
+    std::string address;
+  };
+  const std::string mac = "AA:BB:CC:DD:EE:FF";
+  const Case cases[] = {
+      {"http://c/?m=%s", true, "http://c/?m=" + mac},
+      {"http://c/%s/x", true, "http://c/" + mac + "/x"},
+      {"http://c/?p=50%%&m=%s", true, "http://c/?p=50%&m=" + mac},
+      {"http://c/plain", true, "http://c/plain"},
+      {"%%%s%%", true, "%" + mac + "%"},
+      {"http://c/?m=%s&n=%s", false, ""},
+      {"http://c/?m=%d", false, ""},
+      {"http://c/?m=%", false, ""},
+      {"http://c/?m=%5s", false, ""},
+      {"http://c/?m=%n", false, ""},
+      {std::string(238, 'a') + "%s", true, std::string(238, 'a') + mac},
+      {std::string(239, 'a') + "%s", false, ""},
+      {std::string(254, 'a'), true, std::string(254, 'a')},
+  };
+  for (const Case& c : cases) {
+    std::string address = "stale";
+    EXPECT_EQ(adapterreport::ExpandReportAddress(c.format, mac, address), c.ok) << c.format;
+    EXPECT_EQ(address, c.address) << c.format;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+#include "net/Ccommon.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Md5Case {
+  const char* text;
+  const char* hex;
+};
+
+TEST(Ccommon, Rfc1321TestSuite) {
+  const Md5Case cases[] = {
+      {"", "d41d8cd98f00b204e9800998ecf8427e"},
+      {"a", "0cc175b9c0f1b6a831c399e269772661"},
+      {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+      {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+      {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+       "d174ab98d277d9f5a5611c2c9f419d9f"},
+      {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+       "57edf4a22be3c955ac49da2e2107b67a"},
+  };
+  for (const Md5Case& c : cases) {
+    Ccommon common;
+    EXPECT_STREQ(common.MD5Hex(c.text), c.hex) << '"' << c.text << '"';
+  }
+}
+
+TEST(Ccommon, NullTextIsTheEmptyDigest) {
+  Ccommon common;
+  EXPECT_STREQ(common.MD5Hex(nullptr), "d41d8cd98f00b204e9800998ecf8427e");
+}
+
+TEST(Ccommon, DigestsGbkBytesAsTheyAre) {
+  // "中文" in GBK and in UTF-8: no conversion happens before digesting.
+  Ccommon common;
+  const std::string gbk = common.MD5Hex("\xD6\xD0\xCE\xC4");
+  const std::string utf8 = common.MD5Hex("\xE4\xB8\xAD\xE6\x96\x87");
+  EXPECT_EQ(gbk.size(), 32u);
+  EXPECT_NE(gbk, utf8);
+  EXPECT_EQ(utf8, "a7bac2239fcdcb3a067903d8077c4a07");
+}
+
+TEST(Ccommon, ResultBufferIsSharedBetweenCalls) {
+  Ccommon first;
+  Ccommon second;
+  const char* a = first.MD5Hex("a");
+  const char* b = second.MD5Hex("abc");
+  EXPECT_EQ(a, b);
+  EXPECT_STREQ(a, "900150983cd24fb0d6963f7d28e17f72");
+}
+
+TEST(Ccommon, ToHexWritesLowercaseHighNibbleFirst) {
+  const unsigned char bytes[] = {0x00, 0x01, 0x7f, 0x80, 0xab, 0xff};
+  Ccommon common;
+  EXPECT_STREQ(common.ToHex(bytes, sizeof bytes), "00017f80abff");
+  EXPECT_STREQ(common.ToHex(bytes, 0), "");
+  EXPECT_STREQ(common.ToHex(nullptr, 5), "");
+}
+
+TEST(Ccommon, ToHexCutsWhatDoesNotFitTheBuffer) {
+  for (std::size_t count : {std::size_t{4095}, std::size_t{4096}, std::size_t{10000}}) {
+    std::vector<unsigned char> bytes(count, 0xAB);
+    Ccommon common;
+    const std::string hex = common.ToHex(bytes.data(), bytes.size());
+    EXPECT_EQ(hex.size(), 2u * 4095u) << count;
+    EXPECT_EQ(hex.find_first_not_of("ab"), std::string::npos);
+  }
+}
+
+}  // namespace
