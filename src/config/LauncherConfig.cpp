@@ -2,6 +2,7 @@
 
 // 8-bit text as it stands: no conversion, ASCII-only case folding of names.
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION  // the template bodies; the system package keeps them behind this
 #include <SimpleIni.h>
 
 #include <cctype>

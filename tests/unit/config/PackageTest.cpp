@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ConfigTestSupport.h"
+#include "ZipFixtures.h"
+#include "config/LauncherConfig.h"
+
+namespace {
+
+const std::string kCaption = "启动失败";
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  ASSERT_TRUE(ZipWriter::WriteFile(path, bytes));
+}
+
+std::string PackageWith(const std::string& settings, const char* name = "config/cg.txt") {
+  ZipWriter w;
+  w.Add(name, settings);
+  w.Add("config/main1.png", zipfix::Payload(3000), ZipWriter::Stored);
+  return w.Finish();
+}
+
+TEST(Package, MissingFileFailsWithoutMessage) {
+  TemporaryWorkingDirectory dir;
+  RecordingMessages box;
+  CLauncherConfig config;
+  EXPECT_FALSE(config.OpenPackage());
+  EXPECT_TRUE(box.messages.empty());
+  EXPECT_FALSE(config.IsPackageOpen());
+}
+
+TEST(Package, OpenFailuresShowTheirMessages) {
+  struct Case {
+    const char* label;
+    std::string bytes;
+    const char* text;
+  } cases[] = {
+      {"empty", "", "没有附加配置文件,请打包配置文件"},
+      {"not a zip", "this is plain text, not an archive\n", "OpenZip失败"},
+      {"truncated", PackageWith("[global]\n").substr(0, 40), "OpenZip失败"},
+  };
+  for (const Case& c : cases) {
+    TemporaryWorkingDirectory dir;
+    WriteBytes(dir.path() + "/config.zip", c.bytes);
+    RecordingMessages box;
+    CLauncherConfig config;
+    EXPECT_FALSE(config.OpenPackage()) << c.label;
+    ASSERT_EQ(box.messages.size(), 1u) << c.label;
+    EXPECT_EQ(box.messages[0], (RecordedMessage{kCaption, c.text})) << c.label;
+    EXPECT_FALSE(config.IsPackageOpen()) << c.label;
+  }
+}
+
+TEST(Package, OpensFromTheWorkingDirectoryAndLoadsSettings) {
+  TemporaryWorkingDirectory dir;
+  WriteBytes(dir.path() + "/config.zip", PackageWith("[global]\nlinkCount=1\ntitle=Demo\n"));
+  RecordingMessages box;
+  CLauncherConfig config;
+  ASSERT_TRUE(config.OpenPackage());
+  ASSERT_TRUE(config.LoadSettingsFile("config/cg.txt"));
+  ASSERT_TRUE(config.ReadSettings());
+  EXPECT_EQ(config.GetSettings().title, "Demo");
+  std::vector<unsigned char> bytes;
+  EXPECT_TRUE(config.ReadImageMember("config/main1.png", bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), zipfix::Payload(3000));
+  EXPECT_TRUE(box.messages.empty());
+}
+
+TEST(Package, SettingsMemberMissingOrWronglyCased) {
+  for (const char* name : {"config/other.txt", "Config/cg.txt"}) {
+    const std::string zip = PackageWith("[global]\nlinkCount=1\n", name);
+    RecordingMessages box;
+    CLauncherConfig config;
+    ASSERT_TRUE(config.OpenPackageFromMemory(zip.data(), static_cast<unsigned>(zip.size())));
+    EXPECT_FALSE(config.LoadSettingsFile("config/cg.txt")) << name;
+    ASSERT_EQ(box.messages.size(), 1u);
+    EXPECT_EQ(box.messages[0], (RecordedMessage{kCaption, "读取ini文件失败"}));
+  }
+}
+
+TEST(Package, SettingsWithoutPackageOrDamagedAreNotRead) {
+  RecordingMessages box;
+  CLauncherConfig none;
+  EXPECT_FALSE(none.LoadSettingsFile("config/cg.txt"));
+
+  std::string zip = PackageWith("[global]\nlinkCount=1\n");
+  zipfix::Set32(zip, zipfix::Central(zip) + zipfix::kCentralCrc, 1);
+  zipfix::Set32(zip, zipfix::Local(zip) + zipfix::kLocalCrc, 1);
+  CLauncherConfig damaged;
+  ASSERT_TRUE(damaged.OpenPackageFromMemory(zip.data(), static_cast<unsigned>(zip.size())));
+  EXPECT_FALSE(damaged.LoadSettingsFile("config/cg.txt"));
+  EXPECT_EQ(box.messages, (std::vector<RecordedMessage>{{kCaption, "读取ini文件失败"},
+                                                        {kCaption, "读取ini文件失败"}}));
+}
+
+TEST(Package, ImageMessagesCarryTheCallersCaption) {
+  const std::string zip = PackageWith("[global]\n");
+  RecordingMessages box;
+  CLauncherConfig config;
+  ASSERT_TRUE(config.OpenPackageFromMemory(zip.data(), static_cast<unsigned>(zip.size())));
+  std::vector<unsigned char> bytes;
+  EXPECT_FALSE(config.ReadImageMember("config/logo.png", bytes));
+  EXPECT_FALSE(config.ReadImageMember("config/main1.PNG", bytes, "启动失败！"));
+  EXPECT_FALSE(config.ReadMember("config/logo.png", bytes));  // silent
+  EXPECT_EQ(box.messages, (std::vector<RecordedMessage>{{kCaption, "读取图片失败"},
+                                                        {"启动失败！", "读取图片失败"}}));
+}
+
+TEST(Package, DeclaredHugeMemberIsRefusedWithoutAllocating) {
+  std::string zip = PackageWith("[global]\n");
+  zipfix::Set32(zip, zipfix::Central(zip, 1) + zipfix::kCentralSize, 0xFFFFFFFFu);
+  zipfix::Set32(zip, zipfix::Local(zip, 1) + zipfix::kLocalSize, 0xFFFFFFFFu);
+  RecordingMessages box;
+  CLauncherConfig config;
+  ASSERT_TRUE(config.OpenPackageFromMemory(zip.data(), static_cast<unsigned>(zip.size())));
+  std::vector<unsigned char> bytes;
+  EXPECT_FALSE(config.ReadImageMember("config/main1.png", bytes));
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_TRUE(box.messages.empty());  // present but unreadable: the caller decides
+}
+
+TEST(Package, StoredAndDeflatedSettingsBothLoad) {
+  for (ZipWriter::Method method : {ZipWriter::Stored, ZipWriter::Deflated}) {
+    ZipWriter w;
+    w.Add("config/cg.txt", "[global]\nlinkCount=2\n", method);
+    const std::string zip = w.Finish();
+    CLauncherConfig config;
+    ASSERT_TRUE(config.OpenPackageFromMemory(zip.data(), static_cast<unsigned>(zip.size())));
+    ASSERT_TRUE(config.LoadSettingsFile("config/cg.txt"));
+    ASSERT_TRUE(config.ReadSettings());
+    EXPECT_EQ(config.GetLinks().size(), 2u);
+  }
+}
+
+}  // namespace
