@@ -1,0 +1,242 @@
+// window.external: the four methods, their argument types, frames, early calls, hosts without an
+// external object or without a game window, and a flood of calls.
+#include <QElapsedTimer>
+#include <QWebEngineView>
+#include <cmath>
+#include <memory>
+
+#include "WebTestSupport.h"
+#include "app/LauncherApp.h"
+#include "web/ClientCall.h"
+#include "web/ExternalDispatch.h"
+#include "web/WebBrowser.h"
+
+namespace {
+
+using Kind = PageArg::Kind;
+
+// The page reports the end of its calls with Is360Game(), which records "relayout".
+const char kCallsPage[] = R"HTML(<!DOCTYPE html><html><head><script>
+window.external.JsCallClient("1", "early");
+</script></head><body><script>
+var ext = window.external;
+ext.JsCallClient("1");
+ext.JsCallClient(1);
+ext.JsCallClient("12", "p", 3);
+ext.JsCallClient(true, null, undefined, {a: 1}, 2.5);
+ext.JsCallClient();
+ext.getGsName("GM Lily");
+ext.getGsName(7);
+ext.getGsName();
+ext.getNewMsg("ignored", 1);
+window.caseError = (function () {
+  try { ext.jscallclient("1"); return "no error"; } catch (e) { return e.constructor.name; }
+})();
+window.keys = Object.keys(ext).join(",");
+window.returned = String(ext.getNewMsg());
+ext.Is360Game();
+</script></body></html>)HTML";
+
+const char kFramesPage[] = R"HTML(<!DOCTYPE html><html><body>
+<iframe src="/frame"></iframe>
+<script>window.external.JsCallClient("2", "top");</script>
+</body></html>)HTML";
+
+const char kFramePage[] = R"HTML(<!DOCTYPE html><html><body><script>
+window.external.JsCallClient("3", "frame " + location.host);
+window.external.getGsName("from frame");
+</script></body></html>)HTML";
+
+const char kFloodPage[] = R"HTML(<!DOCTYPE html><html><body><script>
+for (var i = 0; i < 100000; ++i) window.external.JsCallClient("1", String(i));
+window.external.Is360Game();
+</script></body></html>)HTML";
+
+const char kProbePage[] = R"HTML(<!DOCTYPE html><html><body><script>
+window.outcomes = [];
+["JsCallClient", "getGsName", "getNewMsg", "Is360Game"].forEach(function (name) {
+  try { window.external[name]("1"); window.outcomes.push(name + ":ok"); }
+  catch (e) { window.outcomes.push(name + ":" + e.constructor.name); }
+});
+</script></body></html>)HTML";
+
+void ExpectArg(const PageArg& arg, Kind kind, const char* text = nullptr) {
+  QCOMPARE(static_cast<int>(arg.kind), static_cast<int>(kind));
+  if (text != nullptr) QCOMPARE(QString::fromStdString(arg.text), QString::fromUtf8(text));
+}
+
+}  // namespace
+
+class ExternalBridgeTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    server = std::make_unique<TestHttpServer>();
+    server->Page("/calls", kCallsPage);
+    server->Page("/frames", kFramesPage);
+    server->Page("/frame", kFramePage);
+    server->Page("/flood", kFloodPage);
+    server->Page("/probe", kProbePage);
+    server->Page("/xframes", "<!DOCTYPE html><html><body><iframe src='" +
+                                 server->Url("/frame", "localhost") + "'></iframe></body></html>");
+    host = std::make_unique<QWidget>();
+    host->resize(800, 600);
+    host->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+  }
+
+  void init() {
+    game = RecordingGameWindow();
+    theApp.SetGameDialog(&game);
+  }
+
+  void cleanup() { theApp.SetGameDialog(nullptr); }
+
+  void cleanupTestCase() {
+    host.reset();
+    server.reset();
+  }
+
+  void methodsKeepTheirArgumentTypes() {
+    auto browser = StartHost(&external, "/calls");
+    QTRY_VERIFY_WITH_TIMEOUT(!game.calls.empty() && game.calls.back().what == "relayout", 20000);
+
+    const std::vector<RecordingGameWindow::Call>& calls = game.calls;
+    QCOMPARE(calls.size(), std::size_t{11});
+    // The inline script at the very top ran before the channel existed: queued, then delivered first.
+    QCOMPARE(QString::fromStdString(calls[0].what), QStringLiteral("command"));
+    ExpectArg(calls[0].args.at(1), Kind::String, "early");
+
+    QCOMPARE(calls[1].args.size(), std::size_t{1});
+    ExpectArg(calls[1].args[0], Kind::String, "1");
+    QCOMPARE(external::PageCommandNumber(calls[1].args[0]), 1);
+
+    ExpectArg(calls[2].args.at(0), Kind::Number);
+    QCOMPARE(calls[2].args[0].number, 1.0);
+    QCOMPARE(external::PageCommandNumber(calls[2].args[0]), 0);
+
+    QCOMPARE(calls[3].args.size(), std::size_t{3});
+    QCOMPARE(external::PageCommandNumber(calls[3].args[0]), 12);
+    ExpectArg(calls[3].args[1], Kind::String, "p");
+    ExpectArg(calls[3].args[2], Kind::Number);
+    QCOMPARE(calls[3].args[2].number, 3.0);
+
+    QCOMPARE(calls[4].args.size(), std::size_t{5});
+    ExpectArg(calls[4].args[0], Kind::Boolean);
+    QVERIFY(calls[4].args[0].boolean);
+    ExpectArg(calls[4].args[1], Kind::Null);
+    ExpectArg(calls[4].args[2], Kind::Other);
+    ExpectArg(calls[4].args[3], Kind::Other);
+    QCOMPARE(calls[4].args[4].number, 2.5);
+
+    // JsCallClient() did nothing; getGsName reaches the game window whatever its argument.
+    QCOMPARE(QString::fromStdString(calls[5].what), QStringLiteral("gsName"));
+    ExpectArg(calls[5].args.at(0), Kind::String, "GM Lily");
+    QCOMPARE(QString::fromStdString(calls[6].what), QStringLiteral("gsName"));
+    ExpectArg(calls[6].args.at(0), Kind::Number);
+    QCOMPARE(QString::fromStdString(calls[7].what), QStringLiteral("gsName"));
+    QVERIFY(calls[7].args.empty());
+    QCOMPARE(QString::fromStdString(calls[8].what), QStringLiteral("newMsg"));
+    QCOMPARE(QString::fromStdString(calls[9].what), QStringLiteral("newMsg"));
+    QCOMPARE(QString::fromStdString(calls[10].what), QStringLiteral("relayout"));
+
+    QWebEnginePage* page = browser->view()->page();
+    QCOMPARE(EvalJs(page, "window.caseError").toString(), QStringLiteral("TypeError"));
+    QCOMPARE(EvalJs(page, "window.keys").toString(),
+             QStringLiteral("JsCallClient,getGsName,getNewMsg,Is360Game"));
+    QCOMPARE(EvalJs(page, "window.returned").toString(), QStringLiteral("undefined"));
+  }
+
+  void framesReachTheBridgeThroughTheTopFrame() {
+    auto browser = StartHost(&external, "/frames");
+    QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{3}, 20000);
+    QStringList seen;
+    for (const auto& call : game.calls) {
+      seen << QString::fromStdString(call.what + ":" + call.args.at(0).text + ":" +
+                                     (call.args.size() > 1 ? call.args[1].text : std::string()));
+    }
+    QVERIFY2(seen.contains(QStringLiteral("command:2:top")), qPrintable(seen.join('|')));
+    QVERIFY2(seen.contains(QStringLiteral("gsName:from frame:")), qPrintable(seen.join('|')));
+    QVERIFY2(seen.filter(QRegularExpression("^command:3:frame 127\\.0\\.0\\.1:\\d+$")).size() == 1,
+             qPrintable(seen.join('|')));
+    // The frame's own calls keep their order.
+    QVERIFY(seen.indexOf(QRegularExpression("^command:3:.*")) < seen.indexOf("gsName:from frame:"));
+  }
+
+  void crossOriginFrameReachesTheBridge() {
+    auto browser = StartHost(&external, "/xframes");
+    QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{2}, 20000);
+    QVERIFY(QString::fromStdString(game.calls[0].args.at(1).text).startsWith("frame localhost:"));
+  }
+
+  void hostWithoutExternalThrowsInThePage() {
+    auto browser = StartHost(nullptr, "/probe");
+    QWebEnginePage* page = browser->view()->page();
+    QTRY_COMPARE_WITH_TIMEOUT(EvalJs(page, "window.outcomes && window.outcomes.join(',')").toString(),
+                              QStringLiteral("JsCallClient:TypeError,getGsName:TypeError,"
+                                             "getNewMsg:TypeError,Is360Game:TypeError"),
+                              20000);
+    QVERIFY(game.calls.empty());
+  }
+
+  void withoutGameWindowCallsDoNothingAndRaiseNothing() {
+    theApp.SetGameDialog(nullptr);
+    auto browser = StartHost(&external, "/probe");
+    QWebEnginePage* page = browser->view()->page();
+    QTRY_COMPARE_WITH_TIMEOUT(EvalJs(page, "window.outcomes && window.outcomes.join(',')").toString(),
+                              QStringLiteral("JsCallClient:ok,getGsName:ok,getNewMsg:ok,Is360Game:ok"),
+                              20000);
+    // Once delivered (a later call arrives after them), the calls had nobody to act on.
+    theApp.SetGameDialog(&game);
+    EvalJs(page, "window.external.Is360Game(); 1");
+    QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{1}, 20000);
+    QCOMPARE(QString::fromStdString(game.calls[0].what), QStringLiteral("relayout"));
+  }
+
+  void everyHostsObjectActsOnTheCurrentGameWindow() {
+    GameDialogCallback chatExternal;
+    auto gameBrowser = StartHost(&external, "/probe");
+    auto chatBrowser = StartHost(&chatExternal, "/probe");
+    QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{8}, 20000);
+    int gsNames = 0;
+    for (const auto& call : game.calls) gsNames += call.what == "gsName" ? 1 : 0;
+    QCOMPARE(gsNames, 2);
+  }
+
+  void floodOfCallsKeepsOrder() {
+    QElapsedTimer timer;
+    timer.start();
+    auto browser = StartHost(&external, "/flood");
+    QTRY_VERIFY_WITH_TIMEOUT(!game.calls.empty() && game.calls.back().what == "relayout", 120000);
+    qDebug() << "100000 window.external calls delivered in" << timer.elapsed() << "ms";
+    QCOMPARE(game.calls.size(), std::size_t{100001});
+    for (int i = 0; i < 100000; ++i) {
+      const auto& args = game.calls[static_cast<std::size_t>(i)].args;
+      if (args.size() != 2 || args[1].text != std::to_string(i)) {
+        QFAIL(qPrintable(QStringLiteral("call %1 out of order").arg(i)));
+      }
+    }
+  }
+
+ private:
+  std::unique_ptr<CWebBrowserEx> StartHost(ClientCall* object, const std::string& path) {
+    auto browser = std::make_unique<CWebBrowserEx>();
+    HostedPageParams params;
+    params.controlId = 170;
+    params.rect = QRect(0, 0, 640, 480);
+    params.parent = host.get();
+    params.external = object;
+    params.address = server->Url(path);
+    if (!StartHostedPage(*browser, params)) return nullptr;
+    return browser;
+  }
+
+  std::unique_ptr<TestHttpServer> server;
+  std::unique_ptr<QWidget> host;
+  RecordingGameWindow game;
+  GameDialogCallback external;
+};
+
+LAUNCHER_WEB_TEST_MAIN(ExternalBridgeTest)
+#include "ExternalBridgeTest.moc"

@@ -1,0 +1,113 @@
+#pragma once
+// Shared pieces of the browser tests: a local HTTP server, a recording game window, a host window
+// and the test main that prepares the engine's environment.
+#include <httplib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "web/GameWindow.h"
+
+// Serves fixed pages from 127.0.0.1 on a free port; counts the requests of each path.
+class TestHttpServer {
+ public:
+  TestHttpServer() {
+    server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+      std::lock_guard<std::mutex> lock(mutex);
+      ++hits[request.path];
+      const auto page = pages.find(request.path);
+      if (page == pages.end()) {
+        response.status = 404;
+        response.set_content("<html><body>missing</body></html>", "text/html");
+        return;
+      }
+      response.set_header("Cache-Control", "no-store");
+      response.set_content(page->second, "text/html; charset=utf-8");
+    });
+    // Bound and listening from here on: requests queue until the thread accepts them.
+    port = server.bind_to_any_port("127.0.0.1");
+    thread = std::thread([this] { server.listen_after_bind(); });
+  }
+  ~TestHttpServer() {
+    server.stop();
+    thread.join();
+  }
+  void Page(const std::string& path, const std::string& html) {
+    std::lock_guard<std::mutex> lock(mutex);
+    pages[path] = html;
+  }
+  int Hits(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return hits[path];
+  }
+  // host: "127.0.0.1" or "localhost" (a second origin on the same loopback server).
+  std::string Url(const std::string& path, const std::string& host = "127.0.0.1") const {
+    return "http://" + host + ":" + std::to_string(port) + path;
+  }
+  QString QUrlText(const std::string& path) const { return QString::fromStdString(Url(path)); }
+
+ private:
+  httplib::Server server;
+  std::thread thread;
+  std::mutex mutex;
+  std::map<std::string, std::string> pages;
+  std::map<std::string, int> hits;
+  int port = 0;
+};
+
+// A game window that records what the page bridge asks of it.
+class RecordingGameWindow : public IGameWindow {
+ public:
+  struct Call {
+    std::string what;
+    std::vector<PageArg> args;
+  };
+  void OnPageCommand(const std::vector<PageArg>& args) override { calls.push_back({"command", args}); }
+  void OnGsName(const std::vector<PageArg>& args) override { calls.push_back({"gsName", args}); }
+  void OnNewMsg() override { calls.push_back({"newMsg", {}}); }
+  void RelayoutIfPlaced() override { calls.push_back({"relayout", {}}); }
+  std::vector<Call> calls;
+};
+
+// Runs a JavaScript expression in a browser's page and waits for its value.
+// An invalid QVariant when no answer came in time.
+template <typename Page>
+QVariant EvalJs(Page* page, const QString& script, int timeoutMs = 10000) {
+  struct Answer {
+    QVariant value;
+    bool done = false;
+  };
+  auto answer = std::make_shared<Answer>();
+  page->runJavaScript(script, 0, [answer](const QVariant& value) {
+    answer->value = value;
+    answer->done = true;
+  });
+  if (!QTest::qWaitFor([&] { return answer->done; }, timeoutMs)) return {};
+  return answer->value;
+}
+
+// Chromium refuses to run as root with its sandbox on: only then is it turned off. The browser
+// profile's data goes to a temporary folder.
+#define LAUNCHER_WEB_TEST_MAIN(TestClass)                                        \
+  int main(int argc, char** argv) {                                              \
+    if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");             \
+    QTemporaryDir dataHome;                                                      \
+    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());                          \
+    qputenv("XDG_CACHE_HOME", (dataHome.path() + "/cache").toUtf8());            \
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                  \
+    QApplication app(argc, argv);                                                \
+    int rc = 0;                                                                  \
+    {                                                                            \
+      TestClass test;                                                            \
+      rc = QTest::qExec(&test, argc, argv);                                      \
+    }                                                                            \
+    return rc;                                                                   \
+  }
