@@ -13,7 +13,8 @@ class CHttpClient {
   CHttpClient(const CHttpClient&) = delete;
   CHttpClient& operator=(const CHttpClient&) = delete;
 
-  // One request over http or https. `body` may be null (nothing sent). `reply` receives the
+  // One request over http or https; over https a trusted certificate issued for another host
+  // name is accepted. `body` may be null (nothing sent). `reply` receives the
   // body converted from UTF-8 to the system code page, whatever the status; it is empty after
   // a failure. Returns kSuccess, kFailure (other address types, network errors) or kTimeout.
   int Request(const char* verb, const char* url, const char* body, std::string& reply);
@@ -26,7 +27,8 @@ class CHttpClient {
 
 enum class FetchOutcome { Success, TransportFailure, StatusFailure };
 
-// GET `url` with the program's name as user agent. Success leaves the raw body bytes in `body`;
+// GET `url` with the program's name as user agent; over https the certificate must be trusted
+// and name the host. Success leaves the raw body bytes in `body`;
 // otherwise `body` is empty. StatusFailure: no HTTP status could be read or it is not 2xx.
 FetchOutcome FetchUrl(const char* url, std::string& body);
 

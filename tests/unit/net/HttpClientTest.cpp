@@ -93,6 +93,19 @@ TEST_F(HttpClientTest, OnlyHttpAndHttpsAddressesAreContacted) {
   EXPECT_EQ(server.Connections(), 0);
 }
 
+TEST_F(HttpClientTest, SpacesInTheAddressAreSentEscaped) {
+  RawHttpServer server(Answer(200, "ok"));
+  CHttpClient client(kAgent);
+  std::string reply;
+  EXPECT_EQ(client.Get(server.Url("/a b?x=c d").c_str(), nullptr, reply), 0);
+  std::string body;
+  EXPECT_EQ(FetchUrl(server.Url("/e f").c_str(), body), FetchOutcome::Success);
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].target, "/a%20b?x=c%20d");
+  EXPECT_EQ(requests[1].target, "/e%20f");
+}
+
 TEST_F(HttpClientTest, ReplyIsConvertedFromUtf8ToTheSystemCodePage) {
   RawHttpServer server(Answer(200, "\xE4\xB8\xAD\xE6\x96\x87 ok"));  // "中文 ok"
   CHttpClient client(kAgent);

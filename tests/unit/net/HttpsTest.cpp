@@ -62,17 +62,25 @@ class HttpsTest : public HttpTest {
 std::unique_ptr<TestCertificates> HttpsTest::certificates;
 std::string HttpsTest::caFile;
 
-TEST_F(HttpsTest, CertificateForAnotherHostNameIsAcceptedWhenItsChainIsTrusted) {
+TEST_F(HttpsTest, RequestAcceptsATrustedCertificateForAnotherHostName) {
   net::SetHttpTrustedCaFile(caFile);
   TlsServer server(certificates->serverCert, certificates->serverKey);
   CHttpClient client("TlsAgent");
   std::string reply;
   EXPECT_EQ(client.Get(server.Url("/login").c_str(), nullptr, reply), 0);
   EXPECT_EQ(reply, "secure /login TlsAgent zh-cn");
+}
 
+TEST_F(HttpsTest, FetchUrlInsistsOnTheHostName) {
+  net::SetHttpTrustedCaFile(caFile);
+  TlsServer local(certificates->localCert, certificates->localKey);
   std::string body;
-  EXPECT_EQ(FetchUrl(server.Url("/api").c_str(), body), FetchOutcome::Success);
+  EXPECT_EQ(FetchUrl(local.Url("/api").c_str(), body), FetchOutcome::Success);
   EXPECT_EQ(body, "secure /api net_unit_tests ");
+
+  TlsServer other(certificates->serverCert, certificates->serverKey);
+  EXPECT_EQ(FetchUrl(other.Url("/api").c_str(), body), FetchOutcome::TransportFailure);
+  EXPECT_EQ(body, "");
 }
 
 TEST_F(HttpsTest, UntrustedChainIsRefused) {

@@ -47,11 +47,13 @@ X509* MakeCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_P
 TestCertificates::TestCertificates() {
   caKey = EVP_EC_gen("P-256");
   serverKey = EVP_EC_gen("P-256");
+  localKey = EVP_EC_gen("P-256");
   selfSignedKey = EVP_EC_gen("P-256");
-  if (!caKey || !serverKey || !selfSignedKey) std::abort();
+  if (!caKey || !serverKey || !localKey || !selfSignedKey) std::abort();
   caCert = MakeCertificate(caKey, "Launcher Test CA", nullptr, nullptr, 1, true, nullptr);
   serverCert = MakeCertificate(serverKey, "other.example", caCert, caKey, 2, false,
                                "DNS:other.example");
+  localCert = MakeCertificate(localKey, "127.0.0.1", caCert, caKey, 4, false, "IP:127.0.0.1");
   selfSignedCert = MakeCertificate(selfSignedKey, "127.0.0.1", nullptr, nullptr, 3, false,
                                    "IP:127.0.0.1");
 }
@@ -59,9 +61,11 @@ TestCertificates::TestCertificates() {
 TestCertificates::~TestCertificates() {
   X509_free(caCert);
   X509_free(serverCert);
+  X509_free(localCert);
   X509_free(selfSignedCert);
   EVP_PKEY_free(caKey);
   EVP_PKEY_free(serverKey);
+  EVP_PKEY_free(localKey);
   EVP_PKEY_free(selfSignedKey);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Certificates made in memory for HTTPS tests: a CA, a server certificate for another host
-// name signed by that CA, and a self-signed certificate.
+// Certificates made in memory for HTTPS tests: a CA, two server certificates signed by it (one
+// for another host name, one for 127.0.0.1), and a self-signed certificate.
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
@@ -19,6 +19,8 @@ struct TestCertificates {
   X509* caCert = nullptr;
   EVP_PKEY* serverKey = nullptr;
   X509* serverCert = nullptr;  // for "other.example", issued by the CA
+  EVP_PKEY* localKey = nullptr;
+  X509* localCert = nullptr;  // for 127.0.0.1, issued by the CA
   EVP_PKEY* selfSignedKey = nullptr;
   X509* selfSignedCert = nullptr;  // for "127.0.0.1", issued by itself
 };
