@@ -1,0 +1,242 @@
+// The image button: states, pressed caption shift, links, double clicks, disabled look.
+#include <QApplication>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/SkinButton.h"
+#include "skin/UrlOpener.h"
+
+namespace {
+const QColor kNormal(0, 160, 0);
+const QColor kDown(160, 0, 0);
+const QColor kOver(0, 0, 160);
+
+QImage Solid(const QColor& colour, QSize size = QSize(80, 30)) {
+  QImage image(size, QImage::Format_ARGB32);
+  image.fill(colour);
+  return image;
+}
+
+void Send(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+          Qt::MouseButtons buttons) {
+  QMouseEvent event(type, QPointF(pos), QPointF(widget->mapToGlobal(pos)), button, buttons,
+                    Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+
+// Bounding box of the pixels of one colour in a rendering of the widget.
+QRect ColourBox(const QImage& image, const QColor& colour) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y).rgb() == colour.rgb()) box |= QRect(x, y, 1, 1);
+  return box;
+}
+}  // namespace
+
+class SkinButtonTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QWidget> host;
+  CxSkinButton* button = nullptr;
+  std::vector<std::string> opened;
+  std::vector<std::string> sequence;
+  skin::UrlOpener previousOpener;
+
+  QColor CentreColour() {
+    const QImage shot = button->grab().toImage();
+    return shot.pixelColor(2, 2);
+  }
+
+ private slots:
+  void initTestCase() {
+    // Caption pixels in exactly their colour: no smoothing of the menu font the button uses.
+    QFont font = QApplication::font("QMenu");
+    font.setStyleStrategy(QFont::NoAntialias);
+    font.setPixelSize(16);
+    QApplication::setFont(font, "QMenu");
+  }
+
+  void init() {
+    host = std::make_unique<QWidget>();
+    host->resize(300, 200);
+    button = new CxSkinButton();
+    QVERIFY(button->Create("", 0x50000000u, QRect(20, 20, 80, 30), host.get(), 201));
+    const QImage n = Solid(kNormal), d = Solid(kDown), o = Solid(kOver);
+    button->SetImages(&n, &d, &o, nullptr, nullptr, nullptr, 0, 0, 0);
+    opened.clear();
+    sequence.clear();
+    previousOpener = skin::SetUrlOpener([this](const std::string& address) {
+      opened.push_back(address);
+      sequence.push_back("open");
+      return true;
+    });
+    connect(button, &QAbstractButton::clicked, this, [this] { sequence.push_back("owner"); });
+    host->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+  }
+  void cleanup() {
+    skin::SetUrlOpener(std::move(previousOpener));
+    host.reset();
+  }
+
+  void controlIdIsFindable() {
+    QCOMPARE(host->findChild<CxSkinButton*>("control201"), button);
+    QCOMPARE(button->property("controlId").toInt(), 201);
+  }
+
+  void pressDragOffAndBackReleaseOutsideGivesNoClick() {
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+    const QPoint inside(10, 10), outside(150, 10);
+    Send(button, QEvent::MouseButtonPress, inside, Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(button->CurrentLook(), CxSkinButton::Look::Pressed);
+    QCOMPARE(CentreColour(), kDown);
+    Send(button, QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(button->CurrentLook(), CxSkinButton::Look::Normal);
+    QCOMPARE(CentreColour(), kNormal);
+    Send(button, QEvent::MouseMove, inside, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(button->CurrentLook(), CxSkinButton::Look::Pressed);
+    Send(button, QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton);
+    Send(button, QEvent::MouseButtonRelease, outside, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicks.count(), 0);
+    // Press and release inside: one click.
+    Send(button, QEvent::MouseButtonPress, inside, Qt::LeftButton, Qt::LeftButton);
+    Send(button, QEvent::MouseButtonRelease, inside, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicks.count(), 1);
+  }
+
+  void hoverReturnsOnlyAfterTheMouseMovesAgain() {
+    const QPoint inside(10, 10);
+    Send(button, QEvent::MouseMove, inside, Qt::NoButton, Qt::NoButton);
+    QCOMPARE(button->CurrentLook(), CxSkinButton::Look::Over);
+    QCOMPARE(CentreColour(), kOver);
+    Send(button, QEvent::MouseButtonPress, inside, Qt::LeftButton, Qt::LeftButton);
+    Send(button, QEvent::MouseButtonRelease, inside, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(button->CurrentLook(), CxSkinButton::Look::Normal);
+    QCOMPARE(CentreColour(), kNormal);
+    Send(button, QEvent::MouseMove, QPoint(11, 10), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(button->CurrentLook(), CxSkinButton::Look::Over);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    QCOMPARE(button->CurrentLook(), CxSkinButton::Look::Normal);
+  }
+
+  void pressedCaptionMovesOnePixelDownRight() {
+    button->setText("XX");
+    button->SetCaptionColour(QColor(255, 255, 255));
+    const QRect normalBox = ColourBox(button->grab().toImage(), Qt::white);
+    QVERIFY(!normalBox.isEmpty());
+    Send(button, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton, Qt::LeftButton);
+    const QRect pressedBox = ColourBox(button->grab().toImage(), Qt::white);
+    QCOMPARE(pressedBox, normalBox.translated(1, 1));
+    Send(button, QEvent::MouseButtonRelease, QPoint(10, 10), Qt::LeftButton, Qt::NoButton);
+  }
+
+  void linkOpensWithAmpersandsBeforeTheOwnerHears() {
+    button->SetLink("http://127.0.0.1/pay?a=1;b=2;c=3");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(opened, (std::vector<std::string>{"http://127.0.0.1/pay?a=1&b=2&c=3"}));
+    QCOMPARE(sequence, (std::vector<std::string>{"open", "owner"}));
+  }
+
+  void linkWithoutAddressOnlyNotifies() {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(opened.empty());
+    QCOMPARE(sequence, (std::vector<std::string>{"owner"}));
+  }
+
+  void nonWebLinkIsRefusedButTheOwnerHears() {
+    const std::vector<std::string> refused = {"file:///etc/passwd", "/usr/bin/xterm",
+                                              "javascript:alert(1)", "calc.exe"};
+    // The facade itself refuses them, whatever opener is installed.
+    for (const std::string& address : refused) {
+      button->SetLink(address);
+      QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    }
+    QVERIFY(opened.empty());
+    QCOMPARE(sequence.size(), refused.size());
+  }
+
+  void doubleClickIsTwoClicks() {
+    button->SetLink("https://127.0.0.1/news");
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+    const QPoint p(10, 10);
+    Send(button, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    Send(button, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    Send(button, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+    Send(button, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicks.count(), 2);
+    QCOMPARE(opened.size(), std::size_t{2});
+  }
+
+  void disabledWithoutDisabledImageShowsNormalWithEmbossedCaption() {
+    button->setText("XX");
+    button->setEnabled(false);
+    QCOMPARE(button->CurrentLook(), CxSkinButton::Look::Disabled);
+    const QImage shot = button->grab().toImage();
+    QCOMPARE(shot.pixelColor(2, 2), kNormal);
+    const QColor light = button->palette().color(QPalette::Light);
+    const QColor grey = button->palette().color(QPalette::Disabled, QPalette::WindowText);
+    const QRect lightBox = ColourBox(shot, light);
+    const QRect greyBox = ColourBox(shot, grey);
+    QVERIFY(!lightBox.isEmpty());
+    QVERIFY(!greyBox.isEmpty());
+    // The highlight lies one pixel below and right of the grey text.
+    QCOMPARE(lightBox.bottomRight(), greyBox.bottomRight() + QPoint(1, 1));
+  }
+
+  void setImagesClampsAndOwnerValues() {
+    const QImage n = Solid(kNormal);
+    button->SetImages(&n, nullptr, nullptr, nullptr, nullptr, nullptr, 5, 0, -3);
+    QCOMPARE(button->GetDrawMode(), skin::DrawMode::Tiled);
+    QCOMPARE(button->GetFocusMargin(), 0);
+    button->SetImages(&n, nullptr, nullptr, nullptr, nullptr, nullptr, -1, 0, 2);
+    QCOMPARE(button->GetDrawMode(), skin::DrawMode::Unscaled);
+    QCOMPARE(button->GetFocusMargin(), 2);
+    // No pressed image: the pressed state fills with the button face.
+    Send(button, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(CentreColour(), button->palette().color(QPalette::Button));
+    Send(button, QEvent::MouseButtonRelease, QPoint(10, 10), Qt::LeftButton, Qt::NoButton);
+
+    const QColor previous = button->SetCaptionColour(QColor(1, 2, 3));
+    QCOMPARE(button->SetCaptionColour(QColor(4, 5, 6)), QColor(1, 2, 3));
+    QCOMPARE(previous, button->palette().color(QPalette::ButtonText));
+    button->SetKind(3);
+    button->SetIndex(-7);
+    QCOMPARE(button->GetKind(), std::uint8_t{3});
+    QCOMPARE(button->GetIndex(), -7);
+    button->SetTipText("tip");
+    QCOMPARE(button->toolTip(), QString("tip"));
+  }
+
+  void toggleAndRadioModes() {
+    auto* toggle = new CxSkinButton();
+    QVERIFY(toggle->Create("", 0x50000003u, QRect(120, 20, 40, 20), host.get(), 210));
+    QCOMPARE(toggle->GetMode(), skin::ButtonMode::Toggle);
+    QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(toggle->GetCheck());
+    QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!toggle->GetCheck());
+
+    auto* radioA = new CxSkinButton();
+    auto* radioB = new CxSkinButton();
+    QVERIFY(radioA->Create("", 0x50000009u, QRect(120, 60, 40, 20), host.get(), 211));
+    QVERIFY(radioB->Create("", 0x50000009u, QRect(120, 90, 40, 20), host.get(), 212));
+    QTest::mouseClick(radioA, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(radioA->GetCheck());
+    QTest::mouseClick(radioB, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(radioB->GetCheck());
+    QVERIFY(!radioA->GetCheck());
+    // A push button never stays checked.
+    button->SetCheck(true);
+    QVERIFY(!button->GetCheck());
+  }
+};
+
+QTEST_MAIN(SkinButtonTest)
+#include "SkinButtonTest.moc"
