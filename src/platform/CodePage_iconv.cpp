@@ -1,6 +1,7 @@
 #include "platform/CodePage.h"
 
 #include <iconv.h>
+#include <strings.h>
 
 #include <cerrno>
 #include <cstring>
@@ -13,11 +14,32 @@ std::string& CurrentName() {
   return name;
 }
 
+enum class Source { Bytes, Utf8, Utf16 };
+
+// Length of the character at `p` to skip after a failure: a whole well-formed UTF-8 sequence or
+// UTF-16 surrogate pair (one replacement per character the target cannot hold), else one unit.
+std::size_t SkipLength(Source source, const unsigned char* p, std::size_t left) {
+  if (source == Source::Utf16) {
+    if (left >= 4 && (p[1] & 0xFC) == 0xD8 && (p[3] & 0xFC) == 0xDC) return 4;
+    return left < 2 ? left : 2;
+  }
+  if (source == Source::Utf8) {
+    const std::size_t n = p[0] >= 0xF0 && p[0] <= 0xF4 ? 4
+                          : p[0] >= 0xE0              ? 3
+                          : p[0] >= 0xC2 && p[0] < 0xE0 ? 2
+                                                       : 1;
+    if (n > left || (p[0] >= 0xF5)) return 1;
+    for (std::size_t i = 1; i < n; ++i)
+      if ((p[i] & 0xC0) != 0x80) return 1;
+    return n;
+  }
+  return 1;
+}
+
 // Converts with iconv; each sequence the source encoding rejects or the target cannot hold
-// becomes `replacement` (already encoded in the target) and conversion resumes after one
-// source unit.
+// becomes `replacement` (already encoded in the target) and conversion resumes after it.
 std::string Convert(const char* from, const char* to, const char* data, std::size_t size,
-                    std::size_t unit, std::string_view replacement) {
+                    Source source, std::string_view replacement) {
   std::string out;
   if (size == 0) return out;
   iconv_t cd = iconv_open(to, from);
@@ -35,7 +57,10 @@ std::string Convert(const char* from, const char* to, const char* data, std::siz
     if (errno == E2BIG) continue;
     // EILSEQ or EINVAL (truncated sequence at the end): replace one unit and go on.
     out.append(replacement);
-    const std::size_t skip = inLeft < unit ? inLeft : unit;
+    // A truncated sequence at the very end (EINVAL) is dropped as one bad unit.
+    const std::size_t skip =
+        errno == EILSEQ ? SkipLength(source, reinterpret_cast<const unsigned char*>(in), inLeft)
+                        : SkipLength(Source::Bytes, nullptr, inLeft);
     in += skip;
     inLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -56,6 +81,13 @@ std::u16string ToU16(const std::string& bytes) {
   return out;
 }
 
+Source SystemSource() {
+  const std::string& name = CurrentName();
+  return strcasecmp(name.c_str(), "UTF-8") == 0 || strcasecmp(name.c_str(), "UTF8") == 0
+             ? Source::Utf8
+             : Source::Bytes;
+}
+
 }  // namespace
 
 bool SetSystemCodePage(const std::string& name) {
@@ -70,31 +102,32 @@ bool SetSystemCodePage(const std::string& name) {
 const std::string& SystemCodePage() { return CurrentName(); }
 
 std::string SystemToUtf8(std::string_view text) {
-  return Convert(CurrentName().c_str(), "UTF-8", text.data(), text.size(), 1, "\xEF\xBF\xBD");
+  return Convert(CurrentName().c_str(), "UTF-8", text.data(), text.size(), SystemSource(),
+                 "\xEF\xBF\xBD");
 }
 
 std::string Utf8ToSystem(std::string_view text) {
-  return Convert("UTF-8", CurrentName().c_str(), text.data(), text.size(), 1, "?");
+  return Convert("UTF-8", CurrentName().c_str(), text.data(), text.size(), Source::Utf8, "?");
 }
 
 std::u16string SystemToUtf16(std::string_view text) {
-  return ToU16(Convert(CurrentName().c_str(), "UTF-16LE", text.data(), text.size(), 1,
+  return ToU16(Convert(CurrentName().c_str(), "UTF-16LE", text.data(), text.size(), SystemSource(),
                        std::string_view(kUtf16Replacement, 2)));
 }
 
 std::string Utf16ToSystem(std::u16string_view text) {
   return Convert("UTF-16LE", CurrentName().c_str(), reinterpret_cast<const char*>(text.data()),
-                 text.size() * 2, 2, "?");
+                 text.size() * 2, Source::Utf16, "?");
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-  return ToU16(Convert("UTF-8", "UTF-16LE", text.data(), text.size(), 1,
+  return ToU16(Convert("UTF-8", "UTF-16LE", text.data(), text.size(), Source::Utf8,
                        std::string_view(kUtf16Replacement, 2)));
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
   return Convert("UTF-16LE", "UTF-8", reinterpret_cast<const char*>(text.data()),
-                 text.size() * 2, 2, "\xEF\xBF\xBD");
+                 text.size() * 2, Source::Utf16, "\xEF\xBF\xBD");
 }
 
 }  // namespace codepage

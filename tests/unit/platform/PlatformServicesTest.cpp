@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/MappedFile.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+
+namespace {
+
+std::string TempFile(const std::string& bytes) {
+  char pattern[] = "/tmp/launcher-mapped-XXXXXX";
+  const int fd = mkstemp(pattern);
+  EXPECT_GE(fd, 0);
+  EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  close(fd);
+  return pattern;
+}
+
+TEST(MappedFile, Statuses) {
+  platform::MappedFile missing;
+  EXPECT_EQ(missing.Open("/nonexistent/launcher/config.zip"), platform::MappedFile::Status::CannotOpen);
+  platform::MappedFile directory;
+  EXPECT_EQ(directory.Open("/tmp"), platform::MappedFile::Status::CannotOpen);
+
+  const std::string empty = TempFile("");
+  platform::MappedFile e;
+  EXPECT_EQ(e.Open(empty), platform::MappedFile::Status::Empty);
+  std::remove(empty.c_str());
+
+  const std::string full = TempFile("PK\x05\x06 bytes");  // 10 bytes
+  {
+    platform::MappedFile f;
+    ASSERT_EQ(f.Open(full), platform::MappedFile::Status::Ok);
+    ASSERT_EQ(f.size(), 10u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(f.data()), f.size()), "PK\x05\x06 bytes");
+  }
+  std::remove(full.c_str());
+}
+
+TEST(MessageBox, HandlerAnswersAndIsRestored) {
+  std::vector<platform::MessageBoxRequest> seen;
+  auto previous = platform::SetMessageBoxHandler([&](const platform::MessageBoxRequest& r) {
+    seen.push_back(r);
+    return platform::MessageBoxResult::Cancel;
+  });
+  EXPECT_EQ(platform::ShowMessageBox("启动失败", "OpenZip失败"), platform::MessageBoxResult::Cancel);
+  EXPECT_EQ(platform::ShowMessageBox("t", "q", platform::MessageBoxButtons::OkCancel),
+            platform::MessageBoxResult::Cancel);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].caption, "启动失败");
+  EXPECT_EQ(seen[0].text, "OpenZip失败");
+  EXPECT_EQ(seen[0].buttons, platform::MessageBoxButtons::Ok);
+  EXPECT_EQ(seen[1].buttons, platform::MessageBoxButtons::OkCancel);
+  platform::SetMessageBoxHandler(previous);
+  // Without a handler the text goes to stderr and the answer is Ok.
+  platform::SetMessageBoxHandler(nullptr);
+  EXPECT_EQ(platform::ShowMessageBox("c", "t"), platform::MessageBoxResult::Ok);
+}
+
+TEST(Paths, NamesAndDirectories) {
+  EXPECT_EQ(platform::PathSeparator(), '/');
+  EXPECT_FALSE(platform::CurrentDirectory().empty());
+  const std::string self = platform::ProgramPath();
+  EXPECT_NE(self.find("platform_services_test"), std::string::npos) << self;
+  EXPECT_EQ(platform::ProgramBaseName("/opt/game/Launcher"), "Launcher");
+  EXPECT_EQ(platform::ProgramBaseName("/opt/game.d/Launcher.exe"), "Launcher");
+  EXPECT_EQ(platform::ProgramBaseName("Launcher"), "Launcher");
+}
+
+}  // namespace
