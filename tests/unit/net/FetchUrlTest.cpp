@@ -62,7 +62,7 @@ TEST_F(FetchUrlTest, ErrorStatusThatClosesMidBodyIsStillAStatusFailure) {
 TEST_F(FetchUrlTest, RedirectsAreFollowedAndBounded) {
   RawHttpServer server([](RawHttpServer&, int fd, const ReceivedRequest& r) {
     if (r.target == "/moved")
-      RawHttpServer::SendAll(fd, RawHttpServer::Response(301, "", "Location: /here\r\n"));
+      RawHttpServer::SendAll(fd, RawHttpServer::Response(301, "moved", "Location: /here\r\n"));
     else if (r.target == "/here")
       RawHttpServer::SendAll(fd, RawHttpServer::Response(200, "here"));
     else
