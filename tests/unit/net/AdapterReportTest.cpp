@@ -112,6 +112,14 @@ TEST_F(AdapterReportTest, NoAdapterLeavesAnEmptyMarkerAndSendsNothing) {
   EXPECT_EQ(server.Connections(), 0);
 }
 
+TEST_F(AdapterReportTest, MarkerThatCannotBeCreatedStopsTheReport) {
+  RawHttpServer server(Answer(200, "counted"));
+  ReportAdapterAddress(folder + "/missing/Launcher", WithCountUrl(server.Url("/count/%s")),
+                       Adapter(kMac));
+  EXPECT_FALSE(fs::exists(folder + "/missing"));
+  EXPECT_EQ(server.Connections(), 0);
+}
+
 TEST_F(AdapterReportTest, FailedRequestsStillLeaveTheMarker) {
   net::SetHttpTimeouts(2000, 500);
   RawHttpServer silent([](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
