@@ -1,9 +1,9 @@
 #include "net/HttpClient.h"
 
 #include <curl/curl.h>
+#include <strings.h>
 
 #include <cstring>
-#include <strings.h>
 
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
@@ -71,7 +71,8 @@ struct Sink {
       const std::size_t take = n < room ? n : room;
       if (!chunkEnded) {
         const void* zero = std::memchr(p, '\0', take);
-        const std::size_t keep = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - p) : take;
+        const std::size_t keep =
+            zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - p) : take;
         data.append(p, keep);
         chunkEnded = zero != nullptr;
       }
@@ -182,10 +183,12 @@ int CHttpClient::Request(const char* verb, const char* url, const char* body, st
     curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
   } else if (std::strcmp(verb, "POST") == 0) {
     // Plain POST lets a 301/302/303 continue as GET, like a browser-style stack does.
-    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body ? std::strlen(body) : 0));
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(body ? std::strlen(body) : 0));
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, body ? body : "");
   } else if (body) {
-    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(std::strlen(body)));
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(std::strlen(body)));
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, body);
     curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, verb);
   } else if (isGet) {

@@ -1,11 +1,11 @@
-#include "platform/Adapters.h"
-
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
 #include <sys/socket.h>
 
 #include <algorithm>
+
+#include "platform/Adapters.h"
 
 namespace platform {
 

@@ -1,5 +1,3 @@
-#include "net/AdapterReport.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +10,7 @@
 
 #include "HttpTestSupport.h"
 #include "config/LauncherConfig.h"
+#include "net/AdapterReport.h"
 #include "platform/Adapters.h"
 
 namespace {
@@ -122,7 +121,8 @@ TEST_F(AdapterReportTest, MarkerThatCannotBeCreatedStopsTheReport) {
 
 TEST_F(AdapterReportTest, FailedRequestsStillLeaveTheMarker) {
   net::SetHttpTimeouts(2000, 500);
-  RawHttpServer silent([](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
+  RawHttpServer silent(
+      [](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
   const std::string addresses[] = {
       "http://127.0.0.1:" + std::to_string(ClosedLocalPort()) + "/count/%s",
       silent.Url("/count/%s"),
@@ -153,8 +153,13 @@ TEST_F(AdapterReportTest, UnexpandableFormatsAreRefusedBeforeAnything) {
   // The last format fits the 254-character field but expands beyond 255 characters.
   const std::string base = server.Url("/count?");
   const std::string formats[] = {
-      base + "mac=%d",       base + "a=%s&b=%s", base + "mac=%s&x=%", base + "%n%s",
-      base + "%x%s",         base + "mac=%S",    base + std::string(215, 'x') + "%s",
+      base + "mac=%d",
+      base + "a=%s&b=%s",
+      base + "mac=%s&x=%",
+      base + "%n%s",
+      base + "%x%s",
+      base + "mac=%S",
+      base + std::string(215, 'x') + "%s",
   };
   for (const std::string& format : formats) {
     ReportAdapterAddress(programPath, WithCountUrl(format), Adapter(kMac));
@@ -179,7 +184,8 @@ TEST_F(AdapterReportTest, RealAdapterListDrivesTheReport) {
   EXPECT_TRUE(fs::is_regular_file(Marker()));
   if (found) {
     ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0].target, "/count/" + adapterreport::FormatAdapterAddress(address));
+    EXPECT_EQ(server.Requests()[0].target,
+              "/count/" + adapterreport::FormatAdapterAddress(address));
     EXPECT_EQ(MarkerText(), "seen");
   } else {
     EXPECT_EQ(server.Connections(), 0);

@@ -1,9 +1,9 @@
-#include "net/Ccommon.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "net/Ccommon.h"
 
 namespace {
 

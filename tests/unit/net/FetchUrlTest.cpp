@@ -38,7 +38,8 @@ TEST_F(FetchUrlTest, StatusDecidesTheOutcome) {
     RawHttpServer server(Answer(c.status, c.status == 204 || c.status == 304 ? "" : "page"));
     std::string body = "stale";
     EXPECT_EQ(FetchUrl(server.Url("/").c_str(), body), c.outcome) << c.status;
-    EXPECT_EQ(body, c.outcome == FetchOutcome::Success && c.status != 204 ? "page" : "") << c.status;
+    EXPECT_EQ(body, c.outcome == FetchOutcome::Success && c.status != 204 ? "page" : "")
+        << c.status;
   }
 }
 
@@ -78,16 +79,14 @@ TEST_F(FetchUrlTest, RedirectsAreFollowedAndBounded) {
 
 TEST_F(FetchUrlTest, TransportFailures) {
   net::SetHttpTimeouts(2000, 500);
-  RawHttpServer silent([](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
+  RawHttpServer silent(
+      [](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
   RawHttpServer cut([](RawHttpServer&, int fd, const ReceivedRequest&) {
     RawHttpServer::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nhalf");
   });
   const std::string addresses[] = {
-      "http://127.0.0.1:" + std::to_string(ClosedLocalPort()) + "/",
-      silent.Url("/"),
-      cut.Url("/"),
-      "ftp://127.0.0.1:" + std::to_string(silent.Port()) + "/",
-      "not an address",
+      "http://127.0.0.1:" + std::to_string(ClosedLocalPort()) + "/", silent.Url("/"),  cut.Url("/"),
+      "ftp://127.0.0.1:" + std::to_string(silent.Port()) + "/",      "not an address",
   };
   for (const std::string& address : addresses) {
     std::string body = "stale";

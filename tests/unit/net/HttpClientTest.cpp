@@ -19,7 +19,7 @@ struct VerbCase {
 
 TEST_F(HttpClientTest, EveryVerbSendsTheFourHeadersInOrderAndTheBodyUpToItsTerminator) {
   const VerbCase cases[] = {
-      {"GET", nullptr}, {"GET", "q=1&r=2"}, {"POST", "name=a%20b&x=1"},
+      {"GET", nullptr},  {"GET", "q=1&r=2"}, {"POST", "name=a%20b&x=1"},
       {"POST", nullptr}, {"PUT", "payload"}, {"DELETE", nullptr},
   };
   for (const VerbCase& c : cases) {
@@ -119,7 +119,9 @@ TEST_F(HttpClientTest, InvalidUtf8BecomesQuestionMarks) {
   CHttpClient client(kAgent);
   std::string reply;
   ASSERT_EQ(client.Get(server.Url("/").c_str(), nullptr, reply), 0);
-  EXPECT_EQ(reply, "a?" "?(b");
+  EXPECT_EQ(reply,
+            "a?"
+            "?(b");
 }
 
 TEST_F(HttpClientTest, ErrorPagesAreRepliesLikeAnyOther) {
@@ -157,7 +159,8 @@ TEST_F(HttpClientTest, AZeroByteEndsItsOwnChunkOnly) {
 TEST_F(HttpClientTest, ContentEncodingIsNotDecoded) {
   for (const char* encoding : {"gzip", "deflate"}) {
     // Not actually compressed: decoding would fail the request.
-    RawHttpServer server(Answer(200, "plain bytes", std::string("Content-Encoding: ") + encoding + "\r\n"));
+    RawHttpServer server(
+        Answer(200, "plain bytes", std::string("Content-Encoding: ") + encoding + "\r\n"));
     CHttpClient client(kAgent);
     std::string reply;
     EXPECT_EQ(client.Get(server.Url("/").c_str(), nullptr, reply), 0) << encoding;
@@ -209,7 +212,8 @@ TEST_F(HttpClientTest, RefusedConnectionFails) {
 
 TEST_F(HttpClientTest, ServerThatNeverAnswersTimesOutAndTheClientStaysUsable) {
   net::SetHttpTimeouts(2000, 500);
-  RawHttpServer silent([](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
+  RawHttpServer silent(
+      [](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
   CHttpClient client(kAgent);
   std::string reply = "stale";
   EXPECT_EQ(client.Get(silent.Url("/").c_str(), nullptr, reply), 2);
@@ -234,7 +238,8 @@ TEST_F(HttpClientTest, TricklingBodyTimesOut) {
 
 TEST_F(HttpClientTest, SlowAnswerWithinTheTimeOutSucceeds) {
   RawHttpServer server([](RawHttpServer&, int fd, const ReceivedRequest&) {
-    RawHttpServer::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nConnection: close\r\n\r\n");
+    RawHttpServer::SendAll(fd,
+                           "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nConnection: close\r\n\r\n");
     for (char c : std::string("slowreply!")) {
       std::this_thread::sleep_for(std::chrono::milliseconds(30));  // the server's pace
       RawHttpServer::SendAll(fd, std::string(1, c));
@@ -248,7 +253,8 @@ TEST_F(HttpClientTest, SlowAnswerWithinTheTimeOutSucceeds) {
 
 TEST_F(HttpClientTest, ConnectionClosedMidBodyFails) {
   RawHttpServer server([](RawHttpServer&, int fd, const ReceivedRequest&) {
-    RawHttpServer::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(500, 'h'));
+    RawHttpServer::SendAll(
+        fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(500, 'h'));
   });
   CHttpClient client(kAgent);
   std::string reply;

@@ -1,6 +1,5 @@
-#include <httplib.h>
-
 #include <gtest/gtest.h>
+#include <httplib.h>
 #include <unistd.h>
 
 #include <cstdlib>

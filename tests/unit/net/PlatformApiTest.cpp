@@ -1,5 +1,3 @@
-#include "net/PlatformApi.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +5,7 @@
 #include "HttpTestSupport.h"
 #include "config/LauncherConfig.h"
 #include "net/Ccommon.h"
+#include "net/PlatformApi.h"
 
 namespace {
 
@@ -49,7 +48,9 @@ TEST(PlatformApiAddress, ValuesAreInsertedWithoutPercentEncoding) {
   s.gkey = "\xD6\xD0";  // GBK bytes stay bytes
   const std::string prefix = "http://h/api?platform=a b&c=%&gkey=\xD6\xD0&skey=&type=1&sign=";
   EXPECT_EQ(platformapi::SignedAddress(s, '1').rfind(prefix, 0), 0u);
-  EXPECT_EQ(platformapi::SignText(s, '1'), "a b&c=%\xD6\xD0" "1#");
+  EXPECT_EQ(platformapi::SignText(s, '1'),
+            "a b&c=%\xD6\xD0"
+            "1#");
 }
 
 TEST(PlatformApiAddress, LongSettingsBuildWholeAddresses) {
@@ -62,7 +63,8 @@ TEST(PlatformApiAddress, LongSettingsBuildWholeAddresses) {
   s.sign = long254;
   EXPECT_EQ(platformapi::SignText(s, '2').size(), 4u * 254u + 2u);
   const std::string address = platformapi::SignedAddress(s, '2');
-  EXPECT_EQ(address.size(), 4u * 254u + std::string("?platform=&gkey=&skey=&type=2&sign=").size() + 32u);
+  EXPECT_EQ(address.size(),
+            4u * 254u + std::string("?platform=&gkey=&skey=&type=2&sign=").size() + 32u);
   EXPECT_EQ(platformapi::ServerNameAddress(s, std::string(1000, '9')).size(), 1254u);
 }
 
@@ -253,7 +255,8 @@ TEST_F(PlatformApiLookup, ChatAddressRequestIsTypeTwo) {
 
 TEST_F(PlatformApiLookup, StatusFailuresCarryEachLookupsText) {
   for (int status : {404, 500}) {
-    RawHttpServer server(Answer(status, R"({"errno":"0","data":{"user_name":"x","gsurl":"y"},"servername":"z"})"));
+    RawHttpServer server(
+        Answer(status, R"({"errno":"0","data":{"user_name":"x","gsurl":"y"},"servername":"z"})"));
     const LauncherSettings s = KeyedSettings(server.Url("/api/"));
     const LookupResult user = LookupUserName(s);
     const LookupResult name = LookupServerName(s, "1");
@@ -271,18 +274,21 @@ TEST_F(PlatformApiLookup, StatusFailuresCarryEachLookupsText) {
 TEST_F(PlatformApiLookup, BadRepliesAndTransportFailuresGiveNoValue) {
   net::SetHttpTimeouts(2000, 500);
   const std::string deep = std::string(10000, '[') + std::string(10000, ']');
-  RawHttpServer wrongTypes(Answer(200, R"({"errno":0,"data":{"user_name":1,"gsurl":2},"servername":3})"));
+  RawHttpServer wrongTypes(
+      Answer(200, R"({"errno":0,"data":{"user_name":1,"gsurl":2},"servername":3})"));
   RawHttpServer notJson(Answer(200, "<html>maintenance</html>"));
   RawHttpServer badUtf8(Answer(200, "{\"errno\":\"0\",\"servername\":\"\xFF\xFE\",\"data\":\xC3"));
   RawHttpServer nested(Answer(200, deep));
-  RawHttpServer silent([](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
+  RawHttpServer silent(
+      [](RawHttpServer& self, int fd, const ReceivedRequest&) { self.WaitForPeerClose(fd); });
   const std::string refused = "http://127.0.0.1:" + std::to_string(ClosedLocalPort()) + "/";
   const std::string bases[] = {wrongTypes.Url("/"), notJson.Url("/"), badUtf8.Url("/"),
-                               nested.Url("/"), silent.Url("/"), refused};
+                               nested.Url("/"),     silent.Url("/"),  refused};
   for (const std::string& base : bases) {
     LauncherSettings s = KeyedSettings(base);
     const std::string skeyBefore = s.skey.str();
-    for (const LookupResult& r : {LookupUserName(s), LookupServerName(s, "1"), LookupChatAddress(s)}) {
+    for (const LookupResult& r :
+         {LookupUserName(s), LookupServerName(s, "1"), LookupChatAddress(s)}) {
       EXPECT_EQ(r.kind, LookupResult::NoValue) << base;
       EXPECT_EQ(r.value, "");
       EXPECT_EQ(r.failureText, "");
@@ -292,9 +298,10 @@ TEST_F(PlatformApiLookup, BadRepliesAndTransportFailuresGiveNoValue) {
 }
 
 TEST_F(PlatformApiLookup, OverlongValueIsCutToItsField) {
-  RawHttpServer server(Answer(200, "{\"errno\":\"0\",\"data\":{\"user_name\":\"" + std::string(5000, 'n') +
-                                       "\",\"gsurl\":\"" + std::string(5000, 'g') +
-                                       "\"},\"servername\":\"" + std::string(5000, 's') + "\"}"));
+  RawHttpServer server(Answer(200, "{\"errno\":\"0\",\"data\":{\"user_name\":\"" +
+                                       std::string(5000, 'n') + "\",\"gsurl\":\"" +
+                                       std::string(5000, 'g') + "\"},\"servername\":\"" +
+                                       std::string(5000, 's') + "\"}"));
   const LauncherSettings s = KeyedSettings(server.Url("/"));
   EXPECT_EQ(LookupUserName(s).value, std::string(254, 'n'));
   EXPECT_EQ(LookupServerName(s, "").value, std::string(253, 's'));
@@ -311,9 +318,9 @@ TEST_F(PlatformApiLookup, LongSettingsAreSentWhole) {
   EXPECT_EQ(LookupUserName(s).value, "ok");
   ASSERT_EQ(server.Requests().size(), 1u);
   EXPECT_EQ(server.Requests()[0].target,
-            "/" + std::string(200, 'p') + "?platform=" + std::string(254, 'P') + "&gkey=" +
-                std::string(254, 'G') + "&skey=" + std::string(254, 'S') + "&type=1&sign=" +
-                Md5(platformapi::SignText(s, '1')));
+            "/" + std::string(200, 'p') + "?platform=" + std::string(254, 'P') +
+                "&gkey=" + std::string(254, 'G') + "&skey=" + std::string(254, 'S') +
+                "&type=1&sign=" + Md5(platformapi::SignText(s, '1')));
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 std::string ReceivedRequest::Header(const std::string& name) const {
   for (const auto& header : headers)
@@ -69,8 +69,9 @@ bool RawHttpServer::SendAll(int fd, const std::string& bytes) {
 
 std::string RawHttpServer::Response(int status, const std::string& body,
                                     const std::string& extraHeaders) {
-  return "HTTP/1.1 " + std::to_string(status) + " Status\r\nContent-Length: " +
-         std::to_string(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+  return "HTTP/1.1 " + std::to_string(status) +
+         " Status\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n" +
+         extraHeaders + "\r\n" + body;
 }
 
 void RawHttpServer::WaitForPeerClose(int fd) {
@@ -102,7 +103,8 @@ bool RawHttpServer::ReadRequest(int fd, ReceivedRequest& request) {
   while (lineEnd != std::string::npos) {
     const std::size_t start = lineEnd + 2;
     lineEnd = head.find("\r\n", start);
-    const std::string line = head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
+    const std::string line =
+        head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
     const std::size_t colon = line.find(':');
     if (colon == std::string::npos) continue;
     std::string value = line.substr(colon + 1);

@@ -11,7 +11,7 @@
 
 struct ReceivedRequest {
   std::string method;
-  std::string target;  // path and query as sent
+  std::string target;                                        // path and query as sent
   std::vector<std::pair<std::string, std::string>> headers;  // in the order received
   std::string body;
 

@@ -51,11 +51,11 @@ TestCertificates::TestCertificates() {
   selfSignedKey = EVP_EC_gen("P-256");
   if (!caKey || !serverKey || !localKey || !selfSignedKey) std::abort();
   caCert = MakeCertificate(caKey, "Launcher Test CA", nullptr, nullptr, 1, true, nullptr);
-  serverCert = MakeCertificate(serverKey, "other.example", caCert, caKey, 2, false,
-                               "DNS:other.example");
+  serverCert =
+      MakeCertificate(serverKey, "other.example", caCert, caKey, 2, false, "DNS:other.example");
   localCert = MakeCertificate(localKey, "127.0.0.1", caCert, caKey, 4, false, "IP:127.0.0.1");
-  selfSignedCert = MakeCertificate(selfSignedKey, "127.0.0.1", nullptr, nullptr, 3, false,
-                                   "IP:127.0.0.1");
+  selfSignedCert =
+      MakeCertificate(selfSignedKey, "127.0.0.1", nullptr, nullptr, 3, false, "IP:127.0.0.1");
 }
 
 TestCertificates::~TestCertificates() {
