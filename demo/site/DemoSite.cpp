@@ -134,7 +134,8 @@ void DemoSite::AddRoutes() {
       target = std::string(qq == "1" ? kQqGraphPath : kQqXloginPath) + "?redirect_uri=" +
                kGameHeader + "&serverid=12&skey=1012&auto=1";
     }
-    res.set_content(LoginPage(target), kHtml);
+    const int delay = req.has_param("delay") ? std::atoi(Param(req, "delay").c_str()) : 100;
+    res.set_content(LoginPage(target, delay), kHtml);
   };
   server.Get("/", login);
   server.Get(kLoginPath, login);

@@ -107,7 +107,7 @@ std::string JsString(const std::string& text) {
   return out + "\"";
 }
 
-std::string LoginPage(const std::string& autoUrl) {
+std::string LoginPage(const std::string& autoUrl, int delayMs) {
   std::string servers;
   for (const DemoServer& server : DemoServers()) {
     const bool noWipe = std::stol(server.serverId) > 8000;
@@ -167,7 +167,7 @@ std::string LoginPage(const std::string& autoUrl) {
 <script>
 function doLogin(){document.getElementById('welcome').style.display='block';return false;}
 (function(){var target={{AUTO}};
- if(target){window.addEventListener('load',function(){setTimeout(function(){location.href=target;},100);});}})();
+ if(target){window.addEventListener('load',function(){setTimeout(function(){location.href=target;},{{DELAY}});});}})();
 </script>
 </body></html>
 )HTML";
@@ -175,7 +175,8 @@ function doLogin(){document.getElementById('welcome').style.display='block';retu
                       {"SERVERS", servers},
                       {"QQGRAPH", HtmlEscape(kQqGraphPath + qqRedirect)},
                       {"QQXLOGIN", HtmlEscape(kQqXloginPath + qqRedirect)},
-                      {"AUTO", JsString(autoUrl)}});
+                      {"AUTO", JsString(autoUrl)},
+                      {"DELAY", std::to_string(delayMs < 0 ? 0 : delayMs)}});
 }
 
 std::string QqLoginPage(int kind, bool autoFollow) {

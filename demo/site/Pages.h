@@ -9,8 +9,8 @@ std::string HtmlEscape(const std::string& text);
 // A JavaScript string literal (JSON-quoted) that is also safe inside a <script> element.
 std::string JsString(const std::string& text);
 
-// autoUrl: address the page goes to by itself after load (empty: stays).
-std::string LoginPage(const std::string& autoUrl);
+// autoUrl: address the page goes to by itself, delayMs after load (empty: stays).
+std::string LoginPage(const std::string& autoUrl, int delayMs = 100);
 // kind 1: the OAuth login-jump look-alike, 2: the login-frame look-alike. autoFollow: follows its
 // server link by itself after load.
 std::string QqLoginPage(int kind, bool autoFollow);

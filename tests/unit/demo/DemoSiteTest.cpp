@@ -255,6 +255,10 @@ TEST(DemoSitePages, ScenarioParametersAreEmbeddedSafely) {
             std::string::npos);
   EXPECT_EQ(autoLogin->body.find("x=</script>"), std::string::npos);
 
+  auto delayed = site.Get("/login?delay=5000&auto=%2Fplay%2Fgame");
+  ASSERT_TRUE(delayed);
+  EXPECT_NE(delayed->body.find("location.href=target;},5000)"), std::string::npos);
+
   auto qq = site.Get("/login?autoqq=2");
   ASSERT_TRUE(qq);
   EXPECT_NE(qq->body.find("var target=\"/qq/xui.ptlogin2.qq.com/cgi-bin/xlogin?redirect_uri="

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Builds the project, starts the demo operator site on 127.0.0.1, writes the demo package for it
+# into run/ and starts the program there. With a display the windows open and the script waits
+# for the program to end; without one the program runs under Xvfb and screenshots are saved in run/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+BUILD=${BUILD_DIR:-build}
+case "$BUILD" in /*) ;; *) BUILD=$ROOT/$BUILD ;; esac
+RUN=$ROOT/run
+
+scripts/deps.sh
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD" -j2
+. scripts/webengine-env.sh
+
+SITE_PID="" PROGRAM_PID="" XVFB_PID=""
+stop() {
+  local pid
+  for pid in "$PROGRAM_PID" "$SITE_PID" "$XVFB_PID"; do
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+    fi
+  done
+}
+trap stop EXIT
+trap 'exit 130' INT TERM
+
+# Polls a condition every 0.2 s for at most $1 seconds.
+wait_for() {
+  local limit=$(( $1 * 5 )) i=0
+  shift
+  until "$@"; do
+    i=$((i + 1))
+    [ "$i" -ge "$limit" ] && return 1
+    sleep 0.2
+  done
+}
+site_logged() { grep -q "\"path\":\"$1\"" "$RUN/site-log.jsonl" 2>/dev/null; }
+
+mkdir -p "$RUN"
+rm -f "$RUN"/site-log.jsonl "$RUN"/site.out "$RUN"/screenshot-*.png
+
+# The GM greets with a new message some seconds after the chat page loads, so the chat button blinks.
+"$BUILD/demo/demo_site" --port 0 --log "$RUN/site-log.jsonl" --gm-newmsg-after 6000 \
+  >"$RUN/site.out" 2>"$RUN/site.err" &
+SITE_PID=$!
+wait_for 15 grep -q '^LISTENING ' "$RUN/site.out" || { echo "demo site did not start:"; cat "$RUN/site.err"; exit 1; }
+PORT=$(sed -n 's/^LISTENING \([0-9]*\)$/\1/p' "$RUN/site.out" | head -n1)
+SITE=http://127.0.0.1:$PORT
+echo "Demo operator site: $SITE/login (request log: run/site-log.jsonl)"
+
+"$BUILD/demo/demo_package" --site "$SITE" --out "$RUN/config.zip" >/dev/null
+echo "Demo package: run/config.zip"
+
+PROGRAM=$BUILD/Launcher
+if [ ! -x "$PROGRAM" ]; then
+  echo "The program ($PROGRAM) has not been built yet. The demo site keeps running at $SITE/login;"
+  echo "press Ctrl+C to stop it."
+  wait "$SITE_PID"
+  exit 0
+fi
+
+if [ -n "${DISPLAY:-}" ]; then
+  echo "Starting the program in run/ (close its windows to end the demo)."
+  (cd "$RUN" && exec "$PROGRAM") &
+  PROGRAM_PID=$!
+  wait "$PROGRAM_PID" || true
+  PROGRAM_PID=""
+  exit 0
+fi
+
+# No display: a private Xvfb on a free display number.
+for n in $(seq 99 160); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then DISPLAY_NUMBER=$n; break; fi
+done
+[ -n "${DISPLAY_NUMBER:-}" ] || { echo "no free X display number"; exit 1; }
+Xvfb ":$DISPLAY_NUMBER" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+export DISPLAY=":$DISPLAY_NUMBER"
+wait_for 15 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
+
+# The start address shows the login page for a few seconds, then enters server 12 by itself.
+ENTER="%2Fgame%2Fenter%3Fserverid%3D12%26skey%3D1012%26uid%3Ddemo"
+(cd "$RUN" && exec "$PROGRAM" "$SITE/login?delay=5000&auto=$ENTER") >"$RUN/program.log" 2>&1 &
+PROGRAM_PID=$!
+
+shot=0
+screenshot() {
+  shot=$((shot + 1))
+  import -window root "$RUN/screenshot-$shot.png"
+  echo "  run/screenshot-$shot.png: $1"
+}
+echo "Program running under Xvfb on $DISPLAY; screenshots:"
+if timeout 60 xdotool search --sync --onlyvisible --pid "$PROGRAM_PID" >/dev/null 2>&1; then
+  wait_for 30 site_logged /login && sleep 2
+  screenshot "launcher with the login and server list"
+  if wait_for 40 site_logged /play/game; then
+    wait_for 20 site_logged /gm/chat || true
+    sleep 3
+    screenshot "game window on server 12"
+    sleep 5
+    screenshot "game window, GM chat button after the GM's new message"
+  else
+    screenshot "the program did not reach the game page"
+  fi
+else
+  echo "  the program's window did not appear within 60 s (see run/program.log)"
+  screenshot "the screen without the program's window"
+fi
+echo "Screenshots are in $RUN. Ending the program and the site."
