@@ -1,7 +1,6 @@
 #include "net/HttpClient.h"
 
 #include <curl/curl.h>
-#include <strings.h>
 
 #include <cstring>
 
@@ -30,8 +29,16 @@ void EnsureCurlInitialised() {
   (void)initialised;
 }
 
+bool StartsWithNoCase(const char* text, const char* prefix) {
+  for (; *prefix; ++text, ++prefix) {
+    const char c = (*text >= 'A' && *text <= 'Z') ? static_cast<char>(*text - 'A' + 'a') : *text;
+    if (c != *prefix) return false;
+  }
+  return true;
+}
+
 bool IsWebAddress(const char* url) {
-  return url && (strncasecmp(url, "http://", 7) == 0 || strncasecmp(url, "https://", 8) == 0);
+  return url && (StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://"));
 }
 
 // Collects a reply body. In text mode the stream is cut into 1024-byte chunks as a fixed-size

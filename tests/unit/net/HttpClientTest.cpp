@@ -61,6 +61,15 @@ TEST_F(HttpClientTest, EveryVerbSendsTheFourHeadersInOrderAndTheBodyUpToItsTermi
   }
 }
 
+TEST_F(HttpClientTest, SchemeIsMatchedWithoutRegardToCase) {
+  RawHttpServer server(Answer(200, "ok"));
+  CHttpClient client(kAgent);
+  std::string reply;
+  const std::string url = "HTTP://127.0.0.1:" + std::to_string(server.Port()) + "/upper";
+  EXPECT_EQ(client.Get(url.c_str(), nullptr, reply), 0);
+  EXPECT_EQ(reply, "ok");
+}
+
 TEST_F(HttpClientTest, GetIsRequestWithTheGetVerb) {
   RawHttpServer server(Answer(200, "fine"));
   CHttpClient client(kAgent);
