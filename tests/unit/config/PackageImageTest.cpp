@@ -1,0 +1,71 @@
+#include "config/PackageImage.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+#include "ConfigTestSupport.h"
+#include "ZipWriter.h"
+#include "config/LauncherConfig.h"
+
+namespace {
+
+std::string Png() {
+  QImage image(4, 3, QImage::Format_ARGB32);
+  image.fill(QColor(255, 0, 0, 128));
+  image.setPixelColor(0, 0, QColor(0, 0, 255, 255));
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes.toStdString();
+}
+
+class PackageImage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ZipWriter w;
+    w.Add("config/main1.png", Png(), ZipWriter::Stored);
+    w.Add("config/style.png", Png(), ZipWriter::Deflated);
+    w.Add("config/broken.png", "not a picture at all", ZipWriter::Deflated);
+    zip = w.Finish();
+    ASSERT_TRUE(config.OpenPackageFromMemory(zip.data(), static_cast<unsigned>(zip.size())));
+  }
+  std::string zip;
+  CLauncherConfig config;
+  RecordingMessages box;
+};
+
+TEST_F(PackageImage, DecodesPremultiplied) {
+  QImage image;
+  ASSERT_TRUE(LoadImageFromPackage(config, "config/style.png", image));
+  EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
+  EXPECT_EQ(image.size(), QSize(4, 3));
+  EXPECT_EQ(qAlpha(image.pixel(1, 1)), 128);
+  EXPECT_EQ(image.pixelColor(0, 0), QColor(0, 0, 255, 255));
+  QImage bitmap;
+  ASSERT_TRUE(LoadBitmapFromPackage(config, "config/main1.png", bitmap));
+  EXPECT_EQ(bitmap.format(), QImage::Format_ARGB32_Premultiplied);
+  EXPECT_TRUE(box.messages.empty());
+}
+
+TEST_F(PackageImage, MissingMembersShowTheirCaptions) {
+  QImage image;
+  EXPECT_FALSE(LoadImageFromPackage(config, "config/logo.png", image));
+  EXPECT_FALSE(LoadBitmapFromPackage(config, "config/Main1.png", image));
+  EXPECT_EQ(box.messages, (std::vector<RecordedMessage>{{"启动失败", "读取图片失败"},
+                                                        {"启动失败！", "读取图片失败"}}));
+}
+
+TEST_F(PackageImage, UndecodableIsFalseWithoutMessage) {
+  QImage image;
+  EXPECT_FALSE(LoadImageFromPackage(config, "config/broken.png", image));
+  EXPECT_FALSE(LoadBitmapFromPackage(config, "config/broken.png", image));
+  EXPECT_TRUE(box.messages.empty());
+}
+
+}  // namespace
