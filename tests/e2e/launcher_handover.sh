@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The built Launcher against the demo site: the login page (given as the first argument) goes to
+# a game address by itself; the program must hand that address on and exit 0 without the launcher
+# browser ever loading it.
+# usage: launcher_handover.sh LAUNCHER DEMO_SITE DEMO_PACKAGE SCENARIO
+#   SCENARIO: direct (login -> game address) or qq (login -> QQ look-alike -> game address)
+set -euo pipefail
+launcher=$1 site_bin=$2 package_bin=$3 scenario=$4
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" "$0" "$@"
+fi
+# Chromium refuses to run as root with its sandbox on.
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+
+work=$(mktemp -d)
+site_pid=""
+cleanup() {
+  if [ -n "$site_pid" ]; then kill "$site_pid" 2>/dev/null || true; wait "$site_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
+
+"$site_bin" --port 0 --log "$work/site.log" >"$work/site.out" 2>"$work/site.err" &
+site_pid=$!
+port=""
+for _ in $(seq 1 100); do
+  port=$(awk '$1 == "LISTENING" { print $2; exit }' "$work/site.out" 2>/dev/null || true)
+  [ -n "$port" ] && break
+  kill -0 "$site_pid" 2>/dev/null || { echo "demo site ended early"; cat "$work/site.err"; exit 1; }
+  sleep 0.1
+done
+[ -n "$port" ] || { echo "demo site did not report its port"; exit 1; }
+base="http://127.0.0.1:$port"
+
+mkdir -p "$work/run"
+# No adapter report: it would write its marker beside the program.
+"$package_bin" --site "$base" --out "$work/run/config.zip" --set macCountApiUrl= --set firstUrl=
+
+case "$scenario" in
+  direct)
+    game="$base/game/enter?serverid=12&skey=1012"
+    start="$base/login?auto=$(printf '%s' "$game" | sed 's/%/%25/g; s/:/%3A/g; s#/#%2F#g; s/?/%3F/g; s/=/%3D/g; s/&/%26/g')"
+    ;;
+  qq)
+    game="$base/game/enter"
+    start="$base/login?autoqq=1"
+    ;;
+  *) echo "unknown scenario $scenario"; exit 2 ;;
+esac
+
+cd "$work/run"
+set +e
+timeout 90 "$launcher" "$start" "ignored-second-argument" >"$work/out" 2>"$work/err"
+rc=$?
+set -e
+echo "exit code: $rc"
+cat "$work/out"
+if [ "$rc" -ne 0 ]; then
+  tail -20 "$work/err"
+  exit 1
+fi
+line=$(grep '^game address: ' "$work/out" | head -1 || true)
+address=${line#game address: }
+case "$address" in
+  "$game"*) ;;
+  *) echo "expected a game address starting with $game, got '$address'"; exit 1 ;;
+esac
+case "$address" in
+  *qq.com*) echo "a QQ login page was taken: $address"; exit 1 ;;
+esac
+if grep -q '"path":"/game/enter"' "$work/site.log"; then
+  echo "the launcher browser loaded the game address"
+  exit 1
+fi
+grep -q '"path":"/login"' "$work/site.log" || { echo "the login page was never loaded"; exit 1; }
+echo "handover ok: $address"
