@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QWebEnginePage>  // before web/WebBrowser.h, which keeps a QPointer to one
 #include <memory>
 
@@ -14,6 +15,9 @@
 #include "platform/Paths.h"
 #include "skin/SkinButton.h"
 #include "web/WebBrowser.h"
+
+// Launcher decisions (pages shown, game address taken); off by default.
+Q_LOGGING_CATEGORY(lcLauncher, "launcher", QtWarningMsg)
 
 namespace {
 constexpr unsigned kChildVisible = 0x50000000u;
@@ -112,6 +116,7 @@ bool CLauncherStandardDlg::CreateBrowser(int x, int y, int width, int height,
 void CLauncherStandardDlg::OnDocumentComplete(const QString& url) {
   const std::string text = codepage::Utf16ToSystem(url.toStdU16String());
   if (!launcher::ShouldUnhideBrowsers(text)) return;
+  qCDebug(lcLauncher) << "page complete, browsers shown:" << url;
   for (CWebBrowserEx* browser : browsers) {
     browser->put_Width(browserRect.width());
     browser->put_Height(browserRect.height());
@@ -126,7 +131,11 @@ void CLauncherStandardDlg::OnBeforeNavigate2(const QString& url, bool* cancel) {
     return;
   }
   const std::string text = codepage::Utf16ToSystem(url.toStdU16String());
-  if (!launcher::IsGameAddress(text, theApp.GetConfig().GetGameHeader().view())) return;
+  if (!launcher::IsGameAddress(text, theApp.GetConfig().GetGameHeader().view())) {
+    qCDebug(lcLauncher) << "navigation passes:" << url;
+    return;
+  }
+  qCDebug(lcLauncher) << "game address taken:" << url;
   gameAddressTaken = true;
   theApp.SetGameUrl(text.c_str());
   if (cancel) *cancel = true;
