@@ -11,7 +11,10 @@ RUN=$ROOT/run
 
 scripts/deps.sh
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD" -j2
+# Only what the demo runs: the program (when its target exists yet) and the demo tools.
+TARGETS=(demo_site demo_package)
+if grep -q '^build Launcher:' "$BUILD/build.ninja"; then TARGETS+=(Launcher); fi
+cmake --build "$BUILD" -j2 --target "${TARGETS[@]}"
 . scripts/webengine-env.sh
 
 SITE_PID="" PROGRAM_PID="" XVFB_PID=""
@@ -38,6 +41,7 @@ wait_for() {
   done
 }
 site_logged() { grep -q "\"path\":\"$1\"" "$RUN/site-log.jsonl" 2>/dev/null; }
+game_or_gone() { site_logged /play/game || ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
 
 mkdir -p "$RUN"
 rm -f "$RUN"/site-log.jsonl "$RUN"/site.out "$RUN"/screenshot-*.png
@@ -96,14 +100,16 @@ echo "Program running under Xvfb on $DISPLAY; screenshots:"
 if timeout 60 xdotool search --sync --onlyvisible --pid "$PROGRAM_PID" >/dev/null 2>&1; then
   wait_for 30 site_logged /login && sleep 2
   screenshot "launcher with the login and server list"
-  if wait_for 40 site_logged /play/game; then
+  if wait_for 40 game_or_gone && site_logged /play/game; then
     wait_for 20 site_logged /gm/chat || true
     sleep 3
     screenshot "game window on server 12"
     sleep 5
     screenshot "game window, GM chat button after the GM's new message"
-  else
+  elif kill -0 "$PROGRAM_PID" 2>/dev/null; then
     screenshot "the program did not reach the game page"
+  else
+    echo "  the program ended before showing a game page (see run/program.log)"
   fi
 else
   echo "  the program's window did not appear within 60 s (see run/program.log)"

@@ -110,16 +110,14 @@ std::string JsString(const std::string& text) {
 std::string LoginPage(const std::string& autoUrl, int delayMs) {
   std::string servers;
   for (const DemoServer& server : DemoServers()) {
-    const bool noWipe = std::stol(server.serverId) > 8000;
     servers += Fill(R"(<a class="server" href="{{HREF}}" data-skey="{{KEY}}">
   <span class="dot"></span><span class="sname">{{NAME}}</span>
-  <span class="sline">{{LINE}} {{ID}}</span><span class="tag">{{TAG}}</span></a>
+  <span class="sline">{{LABEL}}</span><span class="tag">{{TAG}}</span></a>
 )",
                     {{"HREF", HtmlEscape(GameAddress(server, "demo"))},
                      {"KEY", HtmlEscape(server.key)},
                      {"NAME", HtmlEscape(server.name)},
-                     {"LINE", noWipe ? "不删档" : "双线"},
-                     {"ID", HtmlEscape(server.serverId)},
+                     {"LABEL", HtmlEscape(server.label)},
                      {"TAG", HtmlEscape(server.tag)}});
   }
   const std::string qqRedirect =
@@ -152,7 +150,7 @@ std::string LoginPage(const std::string& autoUrl, int delayMs) {
  <form class="login panel" id="login" onsubmit="return doLogin()">
   <h2>账号登录</h2>
   <label for="user">账号</label><input id="user" value="demo" autocomplete="off">
-  <label for="pass">密码</label><input id="pass" type="password" value="demo1234">
+  <label for="pass">密码</label><input id="pass" type="password" value="demo1234" autocomplete="current-password">
   <button class="btn" type="submit">登 录</button>
   <div class="welcome" id="welcome">欢迎回来，demo！请选择服务器。</div>
   <div class="qq">其他方式登录<br>
@@ -199,7 +197,8 @@ input{width:100%;box-sizing:border-box;margin:5px 0;padding:7px;border:1px solid
 </style></head><body>
 <div class="box">
  <div class="head"><div class="penguin"></div><h1>{{TITLE}}</h1></div>
- <input value="10001" aria-label="QQ号"><input type="password" value="••••••" aria-label="密码">
+ <form onsubmit="return false"><input value="10001" aria-label="QQ号" autocomplete="username">
+ <input type="password" value="••••••" aria-label="密码" autocomplete="current-password"></form>
  <a class="go" id="enter" href="{{HREF}}">授权并进入 {{SERVER}}</a>
  <div class="hint">演示用的仿 QQ 登录页（{{HOST}}），客户端不应把它当作游戏地址。</div>
 </div>
@@ -345,6 +344,7 @@ function runScript(list){
    ctx.beginPath();ctx.arc(px,py,6+rp.age*30,0,6.283);ctx.stroke();if(rp.age>=1)ripples.splice(r,1);}
   requestAnimationFrame(frame);}
  requestAnimationFrame(frame);})();
+(function(){var p4=document.getElementById('p4');if(p4.value.charAt(0)==='/')p4.value=location.origin+p4.value;})();
 window.addEventListener('load',function(){
  logLine('sys','游戏页面已载入；window.external '+(window.external&&typeof window.external.JsCallClient==='function'?'可用':'不可用'));
  var s={{SCRIPT}};

@@ -10,6 +10,7 @@ struct DemoServer {
   std::string key;       // bare server key (skey parameter)
   std::string name;      // UTF-8 display name the server-name lookup returns
   std::string tag;       // UTF-8 badge on the server list
+  std::string label;     // UTF-8 line and number as players know it
 };
 
 const std::vector<DemoServer>& DemoServers();
