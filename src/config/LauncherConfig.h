@@ -99,14 +99,18 @@ class CLauncherConfig {
   CLauncherConfig(const CLauncherConfig&) = delete;
   CLauncherConfig& operator=(const CLauncherConfig&) = delete;
 
-  // Maps config.zip from the working directory (or `path` when given) and opens it.
+  // Maps config.zip from the working directory and opens it; failures show their messages.
   bool OpenPackage();
+  // The same for the package file at `path`.
   bool OpenPackageAt(const std::string& path);
   // Opens an archive held in caller memory that outlives this object (tests, benchmarks).
   bool OpenPackageFromMemory(const void* data, unsigned size);
+  // Inflates the member and parses it as the settings document.
   bool LoadSettingsFile(const char* member);
   // Parses settings text directly (tests, fuzzing); same result codes as LoadSettingsFile.
   bool LoadSettingsData(const char* data, std::size_t size);
+  // Fills every setting and list from the document; false when linkCount is below 1. The code
+  // page named by LAUNCHER_CODEPAGE, else by global/codePage, becomes the system code page first.
   bool ReadSettings();
 
   // The inflated bytes of a member. `missingCaption` is the caption of the "读取图片失败"

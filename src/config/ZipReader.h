@@ -29,9 +29,16 @@ struct ZipEntryInfo {
 // Largest member the reader inflates; a larger declared size is refused as damaged.
 constexpr std::uint32_t kMaxZipMemberSize = 64u * 1024u * 1024u;
 
+// Opens the archive in `data` (prefix bytes allowed); null when no sound end record is found.
+// The block must stay valid and unchanged while the handle is in use.
 ZipHandle* OpenZip(const void* data, unsigned size, ZipSource source);
 void CloseZip(ZipHandle* handle);
+// Looks a member up by exact name (ASCII case folded when `ignoreCase`); names of 256 bytes or
+// more are never found. ZR_OK, ZR_NOTFOUND, ZR_CORRUPT or ZR_ARGS.
 unsigned FindZipEntry(ZipHandle* handle, const char* name, bool ignoreCase, int& index,
                       ZipEntryInfo& entry);
+// Writes up to `length` bytes of the member: ZR_OK when its data ended (size and CRC-32 checked),
+// ZR_MORE when the buffer filled first (call again to continue), else an error code. Encrypted,
+// oversized and inconsistent members are ZR_CORRUPT; a failing inflater is ZR_FLATE.
 unsigned UnzipEntry(ZipHandle* handle, int index, void* buffer, unsigned length,
                     ZipSource source);
