@@ -134,6 +134,14 @@ void CTranslucentDialog::paintEvent(QPaintEvent*) {
 
 void CTranslucentDialog::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
+  // A move by the window manager's own loop is held in the work area as well.
+  if (isVisible() && dragMove) {
+    const skin::Rect held = skin::ClampToWorkArea(ToRect(geometry()), ToRect(WorkArea()));
+    if (held.left != x() || held.top != y()) {
+      move(held.left, held.top);
+      return;
+    }
+  }
   if (innerDialog) innerDialog->move(pos());
 }
 

@@ -196,6 +196,23 @@ class StartupTest : public QObject {
     QCOMPARE(theApp.ExitInstance(), 0);
   }
 
+  void adapterReportRunsOnlyWithItsAddress() {
+    const QString marker = QCoreApplication::applicationDirPath() + "/flag.txt";
+    QFile::remove(marker);
+    QVERIFY(Complete("firstUrl=abc\n").WriteTo(folder->path()));
+    QVERIFY(!Run());
+    QVERIFY(!QFile::exists(marker));
+
+    theApp.Reset();
+    // Nothing listens on port 1: the report fails quietly and start-up goes on.
+    QVERIFY(Complete("firstUrl=abc\nmacCountApiUrl=http://127.0.0.1:1/count?mac=%s\n")
+                .WriteTo(folder->path()));
+    QVERIFY(!Run());
+    QVERIFY(QFile::exists(marker));
+    QFile::remove(marker);
+    QCOMPARE(gameAddresses, (std::vector<std::string>{"abc", "abc"}));
+  }
+
   void qtMessageBoxAsksWithCancelPreselected() {
     QString title, text;
     bool cancelIsDefault = false;

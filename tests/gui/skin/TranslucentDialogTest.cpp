@@ -168,6 +168,10 @@ class TranslucentDialogTest : public QObject {
       QCOMPARE(frame.pos(), m.expected);
       QTRY_COMPARE(inner->pos(), m.expected);
     }
+    // A move made by someone else (the window manager's move loop) is held as well.
+    frame.move(work.left() - 30, 210);
+    QTRY_COMPARE(frame.pos(), QPoint(work.left(), 210));
+    QTRY_COMPARE(inner->pos(), frame.pos());
   }
 
   void screenShowsTheArtworkTranslucently() {
