@@ -124,6 +124,10 @@ void DemoSite::LogRequest(const httplib::Request& req, const httplib::Response& 
 
 void DemoSite::AddRoutes() {
   httplib::Server& server = *server_;
+  // Browsers keep idle connections open, each holding a worker: enough workers that the launcher,
+  // game and chat browsers plus the program's own requests never wait for one.
+  server.new_task_queue = [] { return new httplib::ThreadPool(32); };
+  server.set_keep_alive_timeout(2);
   server.set_logger(
       [this](const httplib::Request& req, const httplib::Response& res) { LogRequest(req, res); });
 
