@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +62,37 @@ TEST(ZipReader, ReadsStoredAndDeflatedMembers) {
   // Again, after the cursor moved past them.
   EXPECT_EQ(ReadAll(z.h, "config/cg.txt", out), ZR_OK);
   EXPECT_EQ(out, kText);
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Archives written by Info-ZIP (extra fields that differ between the local header and the
+// directory, a folder entry, an archive comment) and by Python's zipfile.
+TEST(ZipReader, ReadsArchivesOfOtherWriters) {
+  const std::string infozip = FileBytes(CONFIG_TEST_DATA "/infozip.zip");
+  ASSERT_FALSE(infozip.empty());
+  Handle z(infozip);
+  ASSERT_NE(z.h, nullptr);
+  std::string out;
+  EXPECT_EQ(ReadAll(z.h, "config/cg.txt", out), ZR_OK);
+  EXPECT_EQ(out.substr(0, 21), "[global]\r\nlinkCount=1");
+  EXPECT_EQ(ReadAll(z.h, "config/logo.png", out), ZR_OK);
+  EXPECT_EQ(out.size(), 3000u);
+  EXPECT_EQ(out.substr(1500), std::string(1500, 'a'));
+  EXPECT_EQ(ReadAll(z.h, "config/", out), ZR_OK);
+  EXPECT_EQ(out, "");
+
+  for (const char* name : {"/package_deflated.zip", "/package_stored.zip",
+                           "/prefix_and_comment.zip"}) {
+    const std::string bytes = FileBytes(std::string(FUZZ_ZIP_CORPUS) + name);
+    Handle p(bytes);
+    ASSERT_NE(p.h, nullptr) << name;
+    EXPECT_EQ(ReadAll(p.h, "config/cg.txt", out), ZR_OK) << name;
+    EXPECT_EQ(out.substr(0, 8), "[global]") << name;
+  }
 }
 
 TEST(ZipReader, FindFillsTheEntryDescription) {
