@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <unistd.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,21 @@ TEST(Package, OpenFailuresShowTheirMessages) {
     EXPECT_EQ(box.messages[0], (RecordedMessage{kCaption, c.text})) << c.label;
     EXPECT_FALSE(config.IsPackageOpen()) << c.label;
   }
+}
+
+TEST(Package, FileTooLargeToMapShowsTheMappingMessage) {
+  TemporaryWorkingDirectory dir;
+  const std::string path = dir.path() + "/config.zip";
+  // A sparse file just over 4 GB: the reader addresses the block with 32-bit sizes.
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  const bool sized = ftruncate(fileno(f), 0x100000001LL) == 0;
+  std::fclose(f);
+  if (!sized) GTEST_SKIP() << "no sparse files here";
+  RecordingMessages box;
+  CLauncherConfig config;
+  EXPECT_FALSE(config.OpenPackage());
+  EXPECT_EQ(box.messages, (std::vector<RecordedMessage>{{kCaption, "CreateMapFile fail"}}));
 }
 
 TEST(Package, OpensFromTheWorkingDirectoryAndLoadsSettings) {

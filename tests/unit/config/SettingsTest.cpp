@@ -149,9 +149,11 @@ struct EdgeCase {
 class SettingsEdge : public ::testing::TestWithParam<EdgeCase> {};
 
 TEST_P(SettingsEdge, Reads) {
+  RecordingMessages box;
   CLauncherConfig config;
   EXPECT_EQ(Read(config, GetParam().text), GetParam().result);
   GetParam().check(config);
+  EXPECT_TRUE(box.messages.empty());  // settings never speak, not even when linkCount fails
 }
 
 const std::string kOneLink = "[global]\nlinkCount=1\n";
