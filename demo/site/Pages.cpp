@@ -107,6 +107,19 @@ std::string JsString(const std::string& text) {
   return out + "\"";
 }
 
+bool IsLocalAddress(const std::string& address) {
+  if (address.size() >= 1 && address[0] == '/')
+    return address.size() == 1 || (address[1] != '/' && address[1] != '\\');
+  for (const char* host : {"http://127.0.0.1", "http://localhost"}) {
+    const std::string prefix = host;
+    if (address.compare(0, prefix.size(), prefix) == 0) {
+      return address.size() == prefix.size() || address[prefix.size()] == ':' ||
+             address[prefix.size()] == '/';
+    }
+  }
+  return false;
+}
+
 std::string LoginPage(const std::string& autoUrl, int delayMs) {
   std::string servers;
   for (const DemoServer& server : DemoServers()) {
@@ -173,7 +186,7 @@ function doLogin(){document.getElementById('welcome').style.display='block';retu
                       {"SERVERS", servers},
                       {"QQGRAPH", HtmlEscape(kQqGraphPath + qqRedirect)},
                       {"QQXLOGIN", HtmlEscape(kQqXloginPath + qqRedirect)},
-                      {"AUTO", JsString(autoUrl)},
+                      {"AUTO", JsString(IsLocalAddress(autoUrl) ? autoUrl : "")},
                       {"DELAY", std::to_string(delayMs < 0 ? 0 : delayMs)}});
 }
 
@@ -304,7 +317,9 @@ function runScript(list){
   if(!Array.isArray(c)||!c.length){step();return;}
   var name=String(c[0]),args=c.slice(1);
   if(name==='wait'){setTimeout(step,Number(args[0])||0);return;}
-  if(name==='nav'){location.href=String(args[0]);return;}
+  if(name==='nav'){var to=String(args[0]);
+   if(/^\/(?![\/\\])/.test(to)||/^http:\/\/(127\.0\.0\.1|localhost)([:\/]|$)/.test(to)){location.href=to;return;}
+   logLine('err','nav 只接受本机地址：'+to);step();return;}
   callExternal(name,args);setTimeout(step,0);}
  step();}
 (function(){

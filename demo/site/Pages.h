@@ -9,6 +9,11 @@ std::string HtmlEscape(const std::string& text);
 // A JavaScript string literal (JSON-quoted) that is also safe inside a <script> element.
 std::string JsString(const std::string& text);
 
+// A path on this site or an address on this machine (http://127.0.0.1 or http://localhost): the
+// only places scenario parameters may send a page, so a query can neither run script through a
+// javascript: address nor send traffic off the machine.
+bool IsLocalAddress(const std::string& address);
+
 // autoUrl: address the page goes to by itself, delayMs after load (empty: stays).
 std::string LoginPage(const std::string& autoUrl, int delayMs = 100);
 // kind 1: the OAuth login-jump look-alike, 2: the login-frame look-alike. autoFollow: follows its

@@ -112,6 +112,14 @@ class DemoPagesTest : public QObject {
                      R"(["JsCallClient","number:1"],["getNewMsg"],["Is360Game"]])"));
   }
 
+  void gamePageNavigatesOnlyWithinThisMachine() {
+    const QString script = QUrl::toPercentEncoding(
+        R"([["nav","javascript:document.title='hijacked'"],["nav","/play/game?skey=8015"]])");
+    QVERIFY(Load("/play/game?skey=1012&script=" + script));
+    QTRY_COMPARE_WITH_TIMEOUT(page_->url().query(), QString("skey=8015"), 10000);
+    QVERIFY(page_->title() != "hijacked");
+  }
+
   void gamePageButtonsPassCommandsAsText() {
     InjectFakeExternal();
     QVERIFY(Load("/play/game?skey=1012"));

@@ -280,6 +280,27 @@ TEST(DemoSitePages, ScenarioParametersAreEmbeddedSafely) {
   EXPECT_EQ(uid->body.find("<img"), std::string::npos);
 }
 
+TEST(DemoSitePages, AutoNavigationStaysOnThisMachine) {
+  struct Case {
+    const char* address;
+    bool local;
+  };
+  const Case cases[] = {
+      {"/game/enter?skey=1&", true},        {"/", true},
+      {"http://127.0.0.1:8765/login", true}, {"http://localhost/x", true},
+      {"http://127.0.0.1", true},            {"//example.com/x", false},
+      {"/\\example.com", false},            {"javascript:alert(1)", false},
+      {"http://127.0.0.1.example.com/", false}, {"https://example.com/", false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(demo::IsLocalAddress(c.address), c.local) << c.address;
+
+  RunningSite site(Options({}));
+  auto res = site.Get("/login?auto=javascript%3Aalert(1)");
+  ASSERT_TRUE(res);
+  EXPECT_NE(res->body.find("var target=\"\""), std::string::npos);
+}
+
 TEST(DemoSitePages, JsStringEscapes) {
   EXPECT_EQ(demo::JsString("a\"b\\c\n"), "\"a\\\"b\\\\c\\n\"");
   EXPECT_EQ(demo::JsString("</script>"), "\"\\u003c/script\\u003e\"");
