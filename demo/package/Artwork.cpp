@@ -161,10 +161,16 @@ QPainterPath GlyphPath(Glyph glyph, const QRectF& box) {
 }
 
 // One state image of a game button: opaque, on the title band's colours.
+// Caption buttons hang from the window's top edge (square top, rounded foot); the captioned
+// pills sit in the middle of the band.
 void DrawGameButton(QPainter& p, const QRect& cell, Glyph glyph, char state) {
-  FillBand(p, cell, 9);  // buttons sit 9 pixels down the band
-  const QRectF face = QRectF(cell).adjusted(1.5, 1.5, -1.5, -1.5);
-  const double radius = glyph == Glyph::Chat || glyph == Glyph::Link ? 11.0 : 5.0;
+  const bool pill = glyph == Glyph::Chat || glyph == Glyph::Link;
+  FillBand(p, cell, pill ? layout::kPillTop : 0);
+  p.save();
+  p.setClipRect(cell);
+  const QRectF face = pill ? QRectF(cell).adjusted(1.5, 1.5, -1.5, -1.5)
+                           : QRectF(cell).adjusted(1.5, -6, -1.5, -1.5);
+  const double radius = pill ? 11.0 : 5.0;
   QLinearGradient fill(face.topLeft(), face.bottomLeft());
   QColor border = kGold;
   QColor ink = kGoldLight;
@@ -195,7 +201,9 @@ void DrawGameButton(QPainter& p, const QRect& cell, Glyph glyph, char state) {
   gloss.setColorAt(1, QColor(255, 255, 255, 0));
   p.setPen(Qt::NoPen);
   p.setBrush(gloss);
-  p.drawRoundedRect(face.adjusted(1, 1, -1, -face.height() / 2), radius - 1, radius - 1);
+  const QRectF upper = pill ? face.adjusted(1, 1, -1, -face.height() / 2)
+                            : QRectF(face.left() + 1, cell.top(), face.width() - 2, cell.height() / 2.0);
+  p.drawRoundedRect(upper, radius - 1, radius - 1);
   if (glyph == Glyph::Chat && state == 'o') {
     p.setBrush(QColor(255, 214, 90));
     p.drawEllipse(QPointF(face.right() - 7, face.top() + 6), 3, 3);
@@ -204,6 +212,7 @@ void DrawGameButton(QPainter& p, const QRect& cell, Glyph glyph, char state) {
   p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(Qt::NoBrush);
   p.drawPath(GlyphPath(glyph, QRectF(cell).translated(shift)));
+  p.restore();
 }
 
 // A frame piece, drawn into its own rectangle of the style image.

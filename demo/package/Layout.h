@@ -37,6 +37,7 @@ inline constexpr int kButtonHeight = 26;
 inline constexpr int kButtonInterval = 2;
 inline constexpr int kStripHeight = 3 * kButtonHeight + 2 * kButtonInterval;
 inline constexpr int kStripTop = 52;
+inline constexpr int kPillTop = 9;  // y of the captioned buttons in the band; caption buttons use 0
 
 enum class Glyph { None, Close, Minimise, Fill, Restore, FullScreen, Tray, Reload, ClearCache, Chat, Link };
 

@@ -114,6 +114,10 @@ TEST(DemoPackage, DefaultPackageReadsBack) {
     EXPECT_GT(b.width, 0) << "button of type " << b.type << " names a picture";
   }
   EXPECT_EQ(buttonTypes, (std::vector<int>{5, 11, 6, 10, 7, 8, 15, 16, 14, 12, 1, 13}));
+  // The GM chat window copies the first button as its close button, 2 pixels down its 26-pixel
+  // title strip: it must end above the chat page.
+  const GameButtonItem& close = config.GetGameButtons().front();
+  EXPECT_LE(2 + close.y + close.height, 28);
 
   for (const char* name : {"config/main1.png", "config/style.png", "config/logo.png"}) {
     std::vector<unsigned char> bytes;
