@@ -22,7 +22,7 @@ bool CStandardDialog::CreateAndShow() {
   if (QWidget* owner = parentWidget()) {
     // The owner's native window must exist so that this one is transient for it.
     owner->winId();
-    if (owner->isVisible() || owner->testAttribute(Qt::WA_WState_Created)) move(owner->pos());
+    move(owner->pos());
   }
   winId();
   initDialogResult = OnInitDialog();
