@@ -73,15 +73,15 @@ bool CxSkinButton::Create(const std::string& caption, unsigned style, const QRec
 
 void CxSkinButton::SetImages(const QImage* normal, const QImage* down, const QImage* over,
                              const QImage* disabled, const QImage* focus, const QImage* mask,
-                             int mode_, int border_, int margin) {
+                             int drawModeValue, int borderFlag, int margin) {
   normalImage = Take(normal);
   downImage = Take(down);
   overImage = Take(over);
   focusImage = Take(focus);
   disabledImage = disabled && !disabled->isNull() ? Take(disabled) : normalImage;
   maskImage.reset();
-  drawMode = skin::ClampDrawMode(mode_);
-  border = border_;
+  drawMode = skin::ClampDrawMode(drawModeValue);
+  border = borderFlag;
   focusMargin = skin::ClampFocusMargin(margin);
   if (mask && !mask->isNull()) {
     maskImage = *mask;
