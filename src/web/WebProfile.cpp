@@ -24,5 +24,7 @@ QWebEngineProfile* LauncherProfile() {
 
 void ClearLauncherHttpCache() {
   qCInfo(lcWeb) << "clearing the HTTP cache";
+  // Runs in the background; when it ends the engine restarts its network service, and a load
+  // in flight at that moment does not complete.
   LauncherProfile()->clearHttpCache();
 }
