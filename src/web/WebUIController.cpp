@@ -174,13 +174,22 @@ PageArg ToPageArg(const QJsonObject& packed) {
 ExternalBridge::ExternalBridge(CWebUIController* controller) : QObject(controller), owner(controller) {}
 
 void ExternalBridge::deliver(const QJsonArray& calls) {
-  // A call may open a nested event loop (a message box); later batches then wait here so that
-  // the page's order is kept.
   pending.push_back(calls);
+  emit callsReceived(static_cast<int>(calls.size()));
+  // A call may close its window (deleting this page) or open a nested event loop (a message box):
+  // neither may happen inside the engine's dispatch, and batches arriving meanwhile wait here so
+  // that the page's order is kept.
+  if (scheduled || delivering) return;
+  scheduled = true;
+  QMetaObject::invokeMethod(this, &ExternalBridge::DeliverPending, Qt::QueuedConnection);
+}
+
+void ExternalBridge::DeliverPending() {
+  scheduled = false;
   if (delivering) return;
   delivering = true;
   QPointer<ExternalBridge> alive(this);
-  while (alive && !pending.empty()) {
+  while (!pending.empty()) {
     const QJsonArray batch = std::move(pending.front());
     pending.pop_front();
     for (const QJsonValue& entry : batch) {
@@ -197,7 +206,7 @@ void ExternalBridge::deliver(const QJsonArray& calls) {
       if (!alive) return;
     }
   }
-  if (alive) delivering = false;
+  delivering = false;
 }
 
 CWebUIController::CWebUIController(QObject* parent) : QWebEnginePage(LauncherProfile(), parent) {}

@@ -15,12 +15,19 @@ class ExternalBridge : public QObject {
   Q_OBJECT
  public:
   explicit ExternalBridge(CWebUIController* owner);
-  // Each call: {n: method name, a: [{t: type tag, v: value}...]}, in the page's order.
+  // Each call: {n: method name, a: [{t: type tag, v: value}...]}, in the page's order. The calls
+  // run from the application's event loop, not inside the engine's message dispatch.
   Q_INVOKABLE void deliver(const QJsonArray& calls);
 
+ signals:
+  void callsReceived(int count);
+
  private:
+  void DeliverPending();
+
   CWebUIController* owner;
   std::deque<QJsonArray> pending;
+  bool scheduled = false;
   bool delivering = false;
 };
 

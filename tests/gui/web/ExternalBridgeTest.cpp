@@ -1,6 +1,7 @@
 // window.external: the four methods, their argument types, frames, early calls, hosts without an
 // external object or without a game window, and a flood of calls.
 #include <QElapsedTimer>
+#include <QWebChannel>
 #include <QWebEngineView>
 #include <cmath>
 #include <memory>
@@ -60,6 +61,38 @@ window.outcomes = [];
 });
 </script></body></html>)HTML";
 
+const char kTwoCallsPage[] = R"HTML(<!DOCTYPE html><html><body><script>
+window.external.JsCallClient("1", "first");
+window.external.JsCallClient("1", "second");
+</script></body></html>)HTML";
+
+// Its first command opens a nested event loop, as a message box would, and makes the page send
+// another call meanwhile; commands are recorded when they end.
+class NestedLoopGameWindow : public RecordingGameWindow {
+ public:
+  QWebEnginePage* page = nullptr;
+  QObject* bridge = nullptr;
+  bool arrivedWhileBusy = false;
+  void OnPageCommand(const std::vector<PageArg>& args) override {
+    if (calls.empty() && page != nullptr && bridge != nullptr) {
+      QSignalSpy received(bridge, SIGNAL(callsReceived(int)));
+      page->runJavaScript(QStringLiteral("window.external.JsCallClient('1', 'during'); 1"));
+      arrivedWhileBusy = received.wait(10000);
+    }
+    RecordingGameWindow::OnPageCommand(args);
+  }
+};
+
+// Closes the page's browser on the first command, as the close command ends the game window.
+class ClosingGameWindow : public RecordingGameWindow {
+ public:
+  std::unique_ptr<CWebBrowserEx>* browser = nullptr;
+  void OnPageCommand(const std::vector<PageArg>& args) override {
+    RecordingGameWindow::OnPageCommand(args);
+    if (browser != nullptr) browser->reset();
+  }
+};
+
 void ExpectArg(const PageArg& arg, Kind kind, const char* text = nullptr) {
   QCOMPARE(static_cast<int>(arg.kind), static_cast<int>(kind));
   if (text != nullptr) QCOMPARE(QString::fromStdString(arg.text), QString::fromUtf8(text));
@@ -78,6 +111,7 @@ class ExternalBridgeTest : public QObject {
     server->Page("/frame", kFramePage);
     server->Page("/flood", kFloodPage);
     server->Page("/probe", kProbePage);
+    server->Page("/two", kTwoCallsPage);
     server->Page("/xframes", "<!DOCTYPE html><html><body><iframe src='" +
                                  server->Url("/frame", "localhost") + "'></iframe></body></html>");
     host = std::make_unique<QWidget>();
@@ -202,6 +236,46 @@ class ExternalBridgeTest : public QObject {
     int gsNames = 0;
     for (const auto& call : game.calls) gsNames += call.what == "gsName" ? 1 : 0;
     QCOMPARE(gsNames, 2);
+  }
+
+  void callsArrivingDuringACallWaitTheirTurn() {
+    NestedLoopGameWindow nested;
+    theApp.SetGameDialog(&nested);
+    auto browser = std::make_unique<CWebBrowserEx>();
+    QVERIFY(browser->Create(170, QRect(0, 0, 640, 480), host.get()));
+    browser->SetExternal(&external);
+    browser->ConnectUiController();
+    nested.page = browser->view()->page();
+    nested.bridge = browser->view()->page()->webChannel()->registeredObjects().value("launcherExternal");
+    QVERIFY(nested.bridge != nullptr);
+    browser->Navigate(server->Url("/two"));
+    QTRY_COMPARE_WITH_TIMEOUT(nested.calls.size(), std::size_t{3}, 20000);
+    QVERIFY(nested.arrivedWhileBusy);
+    QStringList order;
+    for (const auto& call : nested.calls) order << QString::fromStdString(call.args.at(1).text);
+    QCOMPARE(order, (QStringList{"first", "second", "during"}));
+    theApp.SetGameDialog(&game);
+  }
+
+  void aCallMayEndItsOwnBrowser() {
+    ClosingGameWindow closing;
+    theApp.SetGameDialog(&closing);
+    auto browser = StartHost(&external, "/two");
+    QPointer<CWebBrowserEx> watch(browser.get());
+    closing.browser = &browser;
+    QTRY_VERIFY_WITH_TIMEOUT(watch.isNull(), 20000);
+    QCOMPARE(closing.calls.size(), std::size_t{1});
+    theApp.SetGameDialog(&game);
+  }
+
+  void bridgeServesEachNewDocument() {
+    auto browser = StartHost(&external, "/probe");
+    QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{4}, 20000);
+    QSignalSpy done(browser.get(), &CWebBrowser::DocumentComplete);
+    browser->Navigate(server->Url("/calls"));
+    QTRY_VERIFY_WITH_TIMEOUT(!game.calls.empty() && game.calls.back().what == "relayout" &&
+                                 game.calls.size() == 15,
+                             20000);
   }
 
   void floodOfCallsKeepsOrder() {
