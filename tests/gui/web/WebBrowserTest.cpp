@@ -83,6 +83,9 @@ class WebBrowserTest : public QObject {
     QCOMPARE(browser->property("controlId").toInt(), 170);
     QVERIFY(browser->get_Document() == nullptr);
     QCOMPARE(browser->view()->page()->profile(), LauncherProfile());
+    // Black until a page shows.
+    QCOMPARE(browser->grab().toImage().pixelColor(5, 5), QColor(Qt::black));
+    QCOMPARE(browser->view()->page()->backgroundColor(), QColor(Qt::black));
   }
 
   void hiddenHostStaysHiddenUntilItsPageCompletes() {
@@ -125,6 +128,8 @@ class WebBrowserTest : public QObject {
     QCOMPARE(browser->size(), QSize(400, 300));
     QVERIFY(browser->view()->isVisible());
     QVERIFY(browser->get_Document() != nullptr);
+    // A real document gets the usual white where it paints no background of its own.
+    QCOMPARE(browser->view()->page()->backgroundColor(), QColor(Qt::white));
     QCOMPARE(EvalJs(browser->view()->page(), "document.getElementById('t').textContent").toString(),
              QStringLiteral("plain"));
   }
