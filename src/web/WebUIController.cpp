@@ -7,7 +7,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
-#include <cmath>
+#include <utility>
 #include <limits>
 #include <vector>
 
