@@ -7,8 +7,8 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
-#include <utility>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "web/ClientCall.h"
