@@ -21,10 +21,12 @@ bool ShouldUnhideBrowsers(std::string_view url) {
   return !Contains(url, "about:blank") && !Contains(url, "javacript");
 }
 
-KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift) {
+KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift, bool typesText) {
   if (virtualKey == kKeyReturn || virtualKey == kKeyEscape) return KeyDecision::NotConsumed;
   if (virtualKey >= kKeyF1 && virtualKey <= kKeyF12) return KeyDecision::Consumed;
-  if (ctrl || shift) return KeyDecision::Consumed;
+  if (ctrl) return KeyDecision::Consumed;
+  // Shortcuts with Shift stay blocked; typing a capital or a symbol into a field does not.
+  if (shift && !typesText) return KeyDecision::Consumed;
   return KeyDecision::Base;
 }
 

@@ -24,8 +24,9 @@ enum class KeyDecision {
   Base,         // the dialog's ordinary handling decides
 };
 
-// The launcher frame's filter of a key press.
-KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift);
+// The launcher frame's filter of a key press. `typesText`: the press produces a printable
+// character (a capital letter, a symbol), which Shift alone must not block in the login page.
+KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift, bool typesText = false);
 // The launcher inner dialog's filter of a key press.
 KeyDecision InnerKeyFilter(int virtualKey);
 

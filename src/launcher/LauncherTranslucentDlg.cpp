@@ -50,9 +50,10 @@ bool CLauncherTranslucentDlg::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && IsOurs(watched)) {
     auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers mods = key->modifiers();
-    const launcher::KeyDecision decision =
-        launcher::FrameKeyFilter(VirtualKeyFromQt(key->key()), mods.testFlag(Qt::ControlModifier),
-                                 mods.testFlag(Qt::ShiftModifier));
+    const bool typesText = !key->text().isEmpty() && key->text().at(0).isPrint();
+    const launcher::KeyDecision decision = launcher::FrameKeyFilter(
+        VirtualKeyFromQt(key->key()), mods.testFlag(Qt::ControlModifier),
+        mods.testFlag(Qt::ShiftModifier), typesText);
     if (decision == launcher::KeyDecision::Consumed) return true;
   }
   return CTranslucentDialog::eventFilter(watched, event);

@@ -1,7 +1,6 @@
 #include "skin/SkinButton.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,6 +12,7 @@
 #include <qdrawutil.h>
 
 #include "platform/CodePage.h"
+#include "skin/PixelRegion.h"
 #include "skin/UrlOpener.h"
 
 namespace {
@@ -30,19 +30,7 @@ std::optional<QImage> Take(const QImage* image) {
 
 // The button's shape: every mask pixel that is not the key colour.
 QRegion ShapeFromMask(const QImage& mask) {
-  const QImage rgb = mask.convertToFormat(QImage::Format_RGB32);
-  QImage bits(rgb.size(), QImage::Format_MonoLSB);
-  bits.fill(0);
-  bits.setColorCount(2);
-  bits.setColor(0, qRgb(255, 255, 255));
-  bits.setColor(1, qRgb(0, 0, 0));
-  for (int y = 0; y < rgb.height(); ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-    uchar* out = bits.scanLine(y);
-    for (int x = 0; x < rgb.width(); ++x)
-      if ((row[x] & 0xFFFFFFu) != (kMaskKey & 0xFFFFFFu)) out[x >> 3] |= static_cast<uchar>(1u << (x & 7));
-  }
-  return QRegion(QBitmap::fromImage(bits));
+  return RegionWhere(mask, [](QRgb pixel) { return (pixel & 0xFFFFFFu) != (kMaskKey & 0xFFFFFFu); });
 }
 }  // namespace
 

@@ -1,6 +1,5 @@
 #include "skin/TranslucentDialog.h"
 
-#include <QBitmap>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +8,7 @@
 #include <QWindow>
 
 #include "skin/SkinRules.h"
+#include "skin/PixelRegion.h"
 #include "skin/StandardDialog.h"
 
 namespace {
@@ -16,18 +16,7 @@ skin::Rect ToRect(const QRect& r) { return skin::Rect{r.left(), r.top(), r.right
 
 // Where the surface has any alpha, the window takes the mouse; elsewhere it goes below.
 QRegion RegionFromAlpha(const QImage& image) {
-  QImage mask(image.size(), QImage::Format_MonoLSB);
-  mask.fill(0);
-  mask.setColorCount(2);
-  mask.setColor(0, qRgb(255, 255, 255));
-  mask.setColor(1, qRgb(0, 0, 0));
-  for (int y = 0; y < image.height(); ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    uchar* bits = mask.scanLine(y);
-    for (int x = 0; x < image.width(); ++x)
-      if (qAlpha(row[x]) != 0) bits[x >> 3] |= static_cast<uchar>(1u << (x & 7));
-  }
-  return QRegion(QBitmap::fromImage(mask));
+  return RegionWhere(image, [](QRgb pixel) { return qAlpha(pixel) != 0; });
 }
 }  // namespace
 

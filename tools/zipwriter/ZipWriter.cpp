@@ -21,6 +21,20 @@ constexpr std::uint16_t kDosDate = ((2024 - 1980) << 9) | (1 << 5) | 1;  // 2024
 
 }  // namespace
 
+// The fields local and central headers share: version needed up to the extra length.
+void ZipWriter::PutMemberFields(std::string& out, const Member& m) {
+  Put16(out, m.method == Deflated ? 20 : 10);
+  Put16(out, 0);
+  Put16(out, m.method);
+  Put16(out, kDosTime);
+  Put16(out, kDosDate);
+  Put32(out, m.crc);
+  Put32(out, static_cast<std::uint32_t>(m.compressed.size()));
+  Put32(out, m.size);
+  Put16(out, static_cast<std::uint32_t>(m.name.size()));
+  Put16(out, 0);
+}
+
 std::uint32_t ZipWriter::Crc32(std::string_view data) {
   uLong crc = crc32(0L, Z_NULL, 0);
   const auto* p = reinterpret_cast<const Bytef*>(data.data());
@@ -63,16 +77,7 @@ std::string ZipWriter::Finish() const {
   for (const Member& m : members_) {
     offsets.push_back(static_cast<std::uint32_t>(archive.size()));
     Put32(archive, 0x04034B50);
-    Put16(archive, m.method == Deflated ? 20 : 10);
-    Put16(archive, 0);
-    Put16(archive, m.method);
-    Put16(archive, kDosTime);
-    Put16(archive, kDosDate);
-    Put32(archive, m.crc);
-    Put32(archive, static_cast<std::uint32_t>(m.compressed.size()));
-    Put32(archive, m.size);
-    Put16(archive, static_cast<std::uint32_t>(m.name.size()));
-    Put16(archive, 0);
+    PutMemberFields(archive, m);
     archive += m.name;
     archive += m.compressed;
   }
@@ -81,16 +86,7 @@ std::string ZipWriter::Finish() const {
     const Member& m = members_[i];
     Put32(archive, 0x02014B50);
     Put16(archive, 20);
-    Put16(archive, m.method == Deflated ? 20 : 10);
-    Put16(archive, 0);
-    Put16(archive, m.method);
-    Put16(archive, kDosTime);
-    Put16(archive, kDosDate);
-    Put32(archive, m.crc);
-    Put32(archive, static_cast<std::uint32_t>(m.compressed.size()));
-    Put32(archive, m.size);
-    Put16(archive, static_cast<std::uint32_t>(m.name.size()));
-    Put16(archive, 0);
+    PutMemberFields(archive, m);
     Put16(archive, 0);
     Put16(archive, 0);
     Put16(archive, 0);

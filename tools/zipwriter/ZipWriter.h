@@ -32,6 +32,7 @@ class ZipWriter {
     std::uint32_t size;
     std::string compressed;
   };
+  static void PutMemberFields(std::string& out, const Member& m);
   std::vector<Member> members_;
   std::string prefix_;
   std::string comment_;

@@ -281,13 +281,14 @@ class LauncherTest : public QObject {
     QTest::keyClick(sink, Qt::Key_F1);
     QTest::keyClick(sink, Qt::Key_F12);
     QTest::keyClick(sink, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(sink, Qt::Key_A, Qt::ShiftModifier);
+    QTest::keyClick(sink, Qt::Key_Insert, Qt::ShiftModifier);
     QVERIFY(sink->keys.empty());
     QTest::keyClick(sink, Qt::Key_A);
     QTest::keyClick(sink, Qt::Key_Space);
     QCOMPARE(sink->keys, (std::vector<int>{Qt::Key_A, Qt::Key_Space}));
     QTest::keyClicks(edit, "ab");
-    QCOMPARE(edit->text(), QString("ab"));
+    QTest::keyClick(edit, 'C', Qt::ShiftModifier);
+    QCOMPARE(edit->text(), QString("abC"));
   }
 
   void closeQuestionCancelThenOk() {

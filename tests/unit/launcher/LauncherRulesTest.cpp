@@ -44,6 +44,7 @@ TEST(KeyFilters, Frame) {
     int key;
     bool ctrl, shift;
     KeyDecision decision;
+    bool typesText = false;
   } cases[] = {
       {kKeyReturn, false, false, KeyDecision::NotConsumed},
       {kKeyEscape, false, false, KeyDecision::NotConsumed},
@@ -56,10 +57,14 @@ TEST(KeyFilters, Frame) {
       {'A', false, false, KeyDecision::Base},
       {'A', true, false, KeyDecision::Consumed},
       {'A', false, true, KeyDecision::Consumed},
+      {'A', false, true, KeyDecision::Base, true},      // a capital typed into a field
+      {'A', true, true, KeyDecision::Consumed, true},   // Ctrl+Shift shortcuts stay blocked
+      {0x2D, false, true, KeyDecision::Consumed},       // Shift+Insert: no text
+      {kKeyF1, false, true, KeyDecision::Consumed, true},
       {0x09, false, false, KeyDecision::Base},      // Tab
   };
   for (const auto& c : cases)
-    EXPECT_EQ(FrameKeyFilter(c.key, c.ctrl, c.shift), c.decision)
+    EXPECT_EQ(FrameKeyFilter(c.key, c.ctrl, c.shift, c.typesText), c.decision)
         << c.key << " ctrl=" << c.ctrl << " shift=" << c.shift;
 }
 
