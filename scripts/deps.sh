@@ -4,7 +4,7 @@ set -euo pipefail
 PKGS=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
-  qt6-webchannel-dev libqt6opengl6-dev libqt6svg6-dev
+  qt6-webchannel-dev libqt6opengl6-dev
   libgl-dev libxkbcommon-dev libxcb1-dev libx11-xcb-dev
   zlib1g-dev libsimpleini-dev libjsoncpp-dev libcurl4-openssl-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libzip-dev
