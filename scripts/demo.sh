@@ -17,10 +17,10 @@ if grep -q '^build Launcher:' "$BUILD/build.ninja"; then TARGETS+=(Launcher); fi
 cmake --build "$BUILD" -j2 --target "${TARGETS[@]}"
 . scripts/webengine-env.sh
 
-SITE_PID="" PROGRAM_PID="" XVFB_PID="" COMPOSITOR_PID=""
+SITE_PID="" PROGRAM_PID="" XVFB_PID="" COMPOSITOR_PID="" DESKTOP_PID=""
 stop() {
   local pid
-  for pid in "$PROGRAM_PID" "$SITE_PID" "$COMPOSITOR_PID" "$XVFB_PID"; do
+  for pid in "$PROGRAM_PID" "$SITE_PID" "$DESKTOP_PID" "$COMPOSITOR_PID" "$XVFB_PID"; do
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
       kill "$pid" 2>/dev/null || true
       wait "$pid" 2>/dev/null || true
@@ -86,11 +86,14 @@ export DISPLAY=":$DISPLAY_NUMBER"
 wait_for 15 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
 # A desktop picture and a compositing manager, so the screenshots show the launcher's translucency
 # (its shadow and rounded edges) the way a player's desktop does.
-convert -size 1600x1000 gradient:'#3c6e91'-'#1d2b44' "$RUN/desktop.png" 2>/dev/null &&
-  display -window root "$RUN/desktop.png" 2>/dev/null || true
 if command -v xcompmgr >/dev/null; then
   xcompmgr >/dev/null 2>&1 &
   COMPOSITOR_PID=$!
+fi
+if convert -size 1600x1000 gradient:'#3c6e91'-'#1d2b44' "$RUN/desktop.png" 2>/dev/null; then
+  display -geometry +0+0 -borderwidth 0 -title desktop "$RUN/desktop.png" >/dev/null 2>&1 &
+  DESKTOP_PID=$!
+  timeout 10 xdotool search --sync --onlyvisible --name desktop >/dev/null 2>&1 || true
 fi
 
 # The start address shows the login page for a few seconds, then enters server 12 by itself.
