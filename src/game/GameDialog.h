@@ -1,0 +1,222 @@
+#pragma once
+// The game window: the game page inside the operator's frame, title band and image buttons.
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <QIcon>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/FixedText.h"
+#include "web/GameWindow.h"
+#include "web/WebPage.h"
+
+class CGmChatWnd;
+class CLauncherConfig;
+class CWebBrowserEx;
+class CxSkinButton;
+class GameDialogCallback;
+class QCheckBox;
+class QCloseEvent;
+class QEvent;
+class QKeyEvent;
+class QLabel;
+class QMouseEvent;
+class QPaintEvent;
+class QPainter;
+class QResizeEvent;
+class QSystemTrayIcon;
+class QTimer;
+
+// The part of a window placement the window states use: the rectangle of the normal position.
+struct GameWindowPlacement {
+  QRect normalRect;
+};
+
+class CGameDialog : public QDialog, public IGameWindow {
+  Q_OBJECT
+
+ public:
+  // An operation a function key, a button or an outside command runs.
+  using Operation = void (CGameDialog::*)();
+
+  // Control ids (kept as object names "control<id>" and property "controlId").
+  static constexpr int kBrowserId = 170;
+  static constexpr int kButtonIdBase = 180;  // + button type
+  static constexpr int kCheckBoxId = 197;
+  static constexpr int kLogoId = 300;
+  // Command ids accepted from outside the program.
+  static constexpr int kCommandRestart = 1526;
+  static constexpr int kCommandClearCache = 1527;
+  static constexpr int kCommandFullScreen = 1528;
+  static constexpr int kCommandTray = 1530;
+
+  // `config` defaults to theApp's configuration.
+  explicit CGameDialog(QWidget* parent = nullptr, CLauncherConfig* config = nullptr);
+  ~CGameDialog() override;
+
+  // The game page's address (8-bit text, at most 255 characters kept); before the window runs.
+  void SetGameUrl(const std::string& address);
+
+  // Set-up in its fixed order; false when it stopped early (the window stays as far as made).
+  // Runs once, the first time the window is shown.
+  bool OnInitDialog();
+  bool IsSetUpComplete() const { return setUpComplete; }
+
+  // The game browser finished a top-frame document at `url`.
+  void OnDocumentComplete(const QString& url, bool topFrame);
+
+  // Button ids 180+type and the outside ids 1526, 1527, 1528, 1530; false when not handled.
+  bool OnCommand(int id);
+
+  // --- frame, title band and hit test (GameDialog.cpp) ---
+  void CutFrameBitmaps(const QImage& style);
+  static QImage CutBitmap(const QImage& source, int x, int y, int width, int height);
+  void DrawTitle();            // repaints the title band now (nothing in full screen)
+  int OnNcHitTest(const QPoint& globalPos) const;  // hit-test code of a screen point
+  void OnSetCursor(int hitCode);
+
+  // --- game buttons and shortcuts (GameDialog.cpp) ---
+  bool CreateGameButtons(const QImage& style, const QRect& workArea);
+  void PlaceButtons();
+  void RegisterShortcuts();
+  CxSkinButton* FindButtonByType(int type) const;
+  bool RunShortcut(int slot);  // runs shortcuts[slot] when it holds an operation
+  void CloseChatAndConfirmRestart();
+  void ReloadGamePage();
+
+  // --- title (GameDialog.cpp) ---
+  void ComposeServerTitle(const std::string& address);
+
+  // --- cache purge (GameDialog.cpp) ---
+  void ConfirmClearCache();
+  void PurgeUrlCache();
+
+  // --- window behaviour (GameDialogBehaviour.cpp) ---
+  void LayoutChildren();
+  void FillWorkArea();
+  void RestoreNormal();
+  void EnterFullScreen();
+  void LeaveFullScreen();
+  void ToggleFullScreen();
+  void MinimizeToTray();
+  void OnTrayActivated(int reason);  // QSystemTrayIcon::ActivationReason
+  void OnHotKey();
+  void ConfirmRestart();
+  void RestartProgram();
+  void accept() override;  // OnOK: runs OnCancel
+  void reject() override;  // OnCancel: close question, restart on OK
+  // Enter, Escape and the double click on the title band; true when consumed.
+  bool PreTranslateWindowEvent(QObject* target, QEvent* event);
+
+  // --- page bridge (GameDialogBridge.cpp) ---
+  void OnPageCommand(const std::vector<PageArg>& args) override;
+  void OnGsName(const std::vector<PageArg>& args) override;
+  void OnNewMsg() override;
+  void RelayoutIfPlaced() override;
+  void StartChatBlink();
+  void BlinkStep();
+  void OpenChatWindow();
+  void HideChatWindow();
+  void ReportMouseToPage(int code, int screenX, int screenY, int shift);
+  void CallClientJs(int code, const std::string& valuesText = std::string());
+  // Right-button press and release reports; true when consumed.
+  bool PreTranslateMouseReport(QObject* target, QEvent* event);
+
+  // Read access for tests and the other parts.
+  CWebBrowserEx* GetBrowser() const { return browser; }
+  CGmChatWnd* GetChatWindow() const { return chatWindow; }
+  const std::vector<CxSkinButton*>& GetButtons() const { return buttons; }
+  const char* GetTitleText() const { return titleText.c_str(); }
+  const char* GetUserName() const { return userName.c_str(); }
+  const char* GetServerName() const { return serverName.c_str(); }
+  const char* GetGameUrl() const { return gameUrl.c_str(); }
+  QRect GetTitleRect() const { return titleRect; }
+  int GetEdgeWidth(int piece) const { return edgeWidths.at(piece); }
+  int GetEdgeHeight(int piece) const { return edgeHeights.at(piece); }
+  Operation GetShortcut(int slot) const { return shortcuts.at(slot); }
+  bool IsFullScreen() const { return fullScreen; }
+  bool IsMaximized() const { return maximized; }
+  bool IsLayoutReady() const { return layoutReady; }
+  int GetMinWidth() const { return minWidth; }
+  int GetMinHeight() const { return minHeight; }
+  CWebPage& GetPage() { return page; }
+
+ protected:
+  void setVisible(bool visible) override;  // runs OnInitDialog before the first showing
+  void paintEvent(QPaintEvent* event) override;  // OnPaint
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;  // PreTranslateMessage
+  // Window behaviour (GameDialogBehaviour.cpp).
+  void resizeEvent(QResizeEvent* event) override;  // OnSize
+  void closeEvent(QCloseEvent* event) override;    // the close command: OnCancel
+
+ private:
+  bool PreTranslateMessage(QObject* target, QEvent* event);
+  bool PreTranslateFunctionKey(QKeyEvent* event);
+  bool IsOwnWidget(QObject* target) const;
+  void OnPaint(QPainter& painter);
+  void DrawTitle(QPainter& painter);
+  void SetTitleText(const std::string& text);
+  QRect WorkArea() const;
+
+ public:
+  // Fields, in the order of the window's data model.
+  CGmChatWnd* chatWindow = nullptr;
+  bool awaitingGmName = true;
+  CWebBrowserEx* browser = nullptr;
+  FixedText<256> gameUrl;
+  QTimer* blinkTimer = nullptr;  // running = the chat button blinks
+  std::array<QImage, 9> edgeBitmaps;  // pieces 1..8; 0 unused
+  std::array<int, 9> edgeWidths{};
+  std::array<int, 9> edgeHeights{};
+  QLabel* logo = nullptr;
+  std::vector<CxSkinButton*> buttons;  // children of this window
+  std::unique_ptr<GameDialogCallback> external;
+  std::array<Operation, 13> shortcuts{};  // slots 1..12 = F1..F12; slot 9 also the hot key
+  FixedText<256> titleText;
+  QRect titleRect;
+  int titleLength = 0;
+  QColor titleColor;
+  QFont titleFont;
+  QFont titleLogFont;
+  FixedText<256> userName;
+  FixedText<256> serverName;
+  int userNameRight = 0;
+  bool fullScreen = false;
+  bool maximized = false;
+  QRect fullScreenRect;
+  GameWindowPlacement fullScreenPlacement;
+  GameWindowPlacement normalPlacement;  // its normalRect is the normal state's rectangle
+  bool hasNormalRect = false;
+  int minWidth = 0;
+  int minHeight = 0;
+  bool layoutReady = false;
+  QIcon icon;
+  CWebPage page;
+  int chatWidth = 434;
+  int chatHeight = 383;
+  int chatBorder = 4;
+  bool blinkPhase = false;
+  QRect browserRect;
+  int hotKeyId = 0;
+  // Platform objects of the window.
+  QCheckBox* checkBox = nullptr;  // id 197, made with a button of type 18
+  QSystemTrayIcon* trayIcon = nullptr;
+
+ private:
+  CLauncherConfig* config = nullptr;
+  bool initialised = false;
+  bool setUpComplete = false;
+  // Manual move/resize when the window system offers no system move.
+  int dragCode = 0;
+  QPoint dragStart;
+  QRect dragStartGeometry;
+};
