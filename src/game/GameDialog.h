@@ -31,7 +31,16 @@ class QPaintEvent;
 class QPainter;
 class QResizeEvent;
 class QSystemTrayIcon;
+class QSocketNotifier;
 class QTimer;
+
+namespace game {
+enum class Operation;
+struct FrameSizes;
+}  // namespace game
+namespace platform {
+class GlobalHotKey;
+}  // namespace platform
 
 // The part of a window placement the window states use: the rectangle of the normal position.
 struct GameWindowPlacement {
@@ -146,6 +155,9 @@ class CGameDialog : public QDialog, public IGameWindow {
   int GetMinWidth() const { return minWidth; }
   int GetMinHeight() const { return minHeight; }
   CWebPage& GetPage() { return page; }
+  QLabel* GetLogo() const { return logo; }
+  QCheckBox* GetCheckBox() const { return checkBox; }
+  const QImage& GetEdgeBitmap(int piece) const { return edgeBitmaps.at(piece); }
 
  protected:
   void setVisible(bool visible) override;  // runs OnInitDialog before the first showing
@@ -160,6 +172,14 @@ class CGameDialog : public QDialog, public IGameWindow {
 
  private:
   bool PreTranslateMessage(QObject* target, QEvent* event);
+  static Operation MemberOperation(game::Operation operation);
+  void FillAndLayout();     // type 6
+  void RestoreAndLayout();  // type 10
+  void MinimizeWindow();    // type 7
+  void RegisterBossKey();
+  void OnBossKeyReadable();
+  void ReportLookupFailure(const std::string& utf8Text);
+  game::FrameSizes Sizes() const;
   bool PreTranslateFunctionKey(QKeyEvent* event);
   bool IsOwnWidget(QObject* target) const;
   void OnPaint(QPainter& painter);
@@ -210,13 +230,19 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Platform objects of the window.
   QCheckBox* checkBox = nullptr;  // id 197, made with a button of type 18
   QSystemTrayIcon* trayIcon = nullptr;
+  std::unique_ptr<platform::GlobalHotKey> hotKey;  // Alt+D while registered
+  QSocketNotifier* hotKeyNotifier = nullptr;
 
  private:
   CLauncherConfig* config = nullptr;
   bool initialised = false;
+  bool filterInstalled = false;
   bool setUpComplete = false;
   // Manual move/resize when the window system offers no system move.
   int dragCode = 0;
   QPoint dragStart;
   QRect dragStartGeometry;
 };
+
+// Runs the game window modally for `address` (8-bit text) as the application's game window.
+void RunGameDialog(const std::string& address);
