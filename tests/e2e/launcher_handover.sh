@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The built Launcher against the demo site: the login page (given as the first argument) goes to
-# a game address by itself; the program must hand that address on and exit 0 without the launcher
-# browser ever loading it.
+# a game address by itself; the program must hand that address on without the launcher browser
+# loading it, the game window must load the game page and ask the platform API for the player's
+# and the server's names, and a termination request must end the program with exit code 0.
 # usage: launcher_handover.sh LAUNCHER DEMO_SITE DEMO_PACKAGE SCENARIO
 #   SCENARIO: direct (login -> game address) or qq (login -> QQ look-alike -> game address)
 set -euo pipefail
@@ -40,7 +41,7 @@ mkdir -p "$work/run"
 
 case "$scenario" in
   direct)
-    game="$base/game/enter?serverid=12&skey=1012"
+    game="$base/game/enter?serverid=12&skey=1012&uid=e2e"
     start="$base/login?auto=$(printf '%s' "$game" | sed 's/%/%25/g; s/:/%3A/g; s#/#%2F#g; s/?/%3F/g; s/=/%3D/g; s/&/%26/g')"
     ;;
   qq)
@@ -51,8 +52,40 @@ case "$scenario" in
 esac
 
 cd "$work/run"
+"$launcher" "$start" "ignored-second-argument" >"$work/out" 2>"$work/err" &
+launcher_pid=$!
+finish() {
+  echo "--- stdout"; cat "$work/out"; echo "--- stderr (tail)"; tail -20 "$work/err"
+  kill -KILL "$launcher_pid" 2>/dev/null || true
+  exit 1
+}
+# Waits up to 90 s for a command to succeed while the program runs.
+wait_for() {
+  for _ in $(seq 1 900); do
+    if "$@"; then return 0; fi
+    kill -0 "$launcher_pid" 2>/dev/null || { echo "the program ended early"; return 1; }
+    sleep 0.1
+  done
+  echo "timed out waiting for: $*"
+  return 1
+}
+game_page_loaded() { grep -q '"path":"/play/game"' "$work/site.log"; }
+
+wait_for grep -q '^game address: ' "$work/out" || finish
+line=$(grep '^game address: ' "$work/out" | head -1 || true)
+address=${line#game address: }
+case "$address" in
+  "$game"*) ;;
+  *) echo "expected a game address starting with $game, got '$address'"; finish ;;
+esac
+case "$address" in
+  *qq.com*) echo "a QQ login page was taken: $address"; finish ;;
+esac
+wait_for game_page_loaded || finish
+
+kill -TERM "$launcher_pid"
 set +e
-timeout 90 "$launcher" "$start" "ignored-second-argument" >"$work/out" 2>"$work/err"
+wait "$launcher_pid"
 rc=$?
 set -e
 echo "exit code: $rc"
@@ -61,18 +94,18 @@ if [ "$rc" -ne 0 ]; then
   tail -20 "$work/err"
   exit 1
 fi
-line=$(grep '^game address: ' "$work/out" | head -1 || true)
-address=${line#game address: }
-case "$address" in
-  "$game"*) ;;
-  *) echo "expected a game address starting with $game, got '$address'"; exit 1 ;;
-esac
-case "$address" in
-  *qq.com*) echo "a QQ login page was taken: $address"; exit 1 ;;
-esac
-if grep -q '"path":"/game/enter"' "$work/site.log"; then
-  echo "the launcher browser loaded the game address"
+grep -q '"path":"/login"' "$work/site.log" || { echo "the login page was never loaded"; exit 1; }
+# The launcher cancels the game address; only the game window loads it, once.
+enters=$(grep -c '"path":"/game/enter"' "$work/site.log" || true)
+if [ "$enters" -ne 1 ]; then
+  echo "the game address was loaded $enters times; the launcher browser must not load it"
   exit 1
 fi
-grep -q '"path":"/login"' "$work/site.log" || { echo "the login page was never loaded"; exit 1; }
+grep '"path":"/api/"' "$work/site.log" | grep -q '"type":"1"' ||
+  { echo "the player name was not asked for"; exit 1; }
+if [ "$scenario" = direct ]; then
+  grep -q '"path":"/api/1012"' "$work/site.log" || { echo "the server name was not asked for"; exit 1; }
+  grep '"path":"/api/"' "$work/site.log" | grep -q '"skey":"s1012"' ||
+    { echo "the player name was not asked for with the game's server key"; exit 1; }
+fi
 echo "handover ok: $address"
