@@ -289,6 +289,22 @@ bool IsTitleBandDoubleClick(int y, int placementTop, int topBandHeight) {
   return placementTop < y && y < placementTop + topBandHeight;
 }
 
+ButtonShow StateButtonShow(int type, bool maximized) {
+  if (type == kTypeRestore) return maximized ? ButtonShow::Show : ButtonShow::Hide;
+  if (type == kTypeFill) return maximized ? ButtonShow::Hide : ButtonShow::Show;
+  return ButtonShow::Keep;
+}
+
+bool ShownOnLeavingFullScreen(int type, bool awaitingGmName) {
+  if (type == kTypeUserName) return false;
+  return !(type == kTypeGmChat && awaitingGmName);
+}
+
+HotKeyAction HotKeyDecision(const ShortcutTable& table, bool windowVisible) {
+  if (!windowVisible) return HotKeyAction::ShowFromTray;
+  return table[kHotKeySlot] != Operation::None ? HotKeyAction::RunSlot : HotKeyAction::Nothing;
+}
+
 bool TrayClickShowsWindow(TrayClick click) { return click != TrayClick::Other; }
 
 std::string TrayTip(std::string_view notifyTitle) {
@@ -360,6 +376,12 @@ std::string TitleText(std::string_view text) {
     cut = i;
   }
   return std::string(text.substr(0, cut));
+}
+
+std::string TitleWithServerName(std::string_view title, std::string_view serverName) {
+  std::string text(title);
+  text += serverName;
+  return TitleText(text);
 }
 
 std::string PageCommandTitle(std::string_view storedTitle, std::string_view parameter) {

@@ -231,6 +231,18 @@ Rect FullScreenRect(const Rect& windowRect, const Rect& clientRectOnScreen, int 
 // whose placement top is `placementTop`.
 bool IsTitleBandDoubleClick(int y, int placementTop, int topBandHeight);
 
+// Visibility of the fill (6) and restore (10) buttons in the state entered: restore shown while
+// filling the work area, fill shown in the normal state; other types are left as they are.
+enum class ButtonShow { Keep, Show, Hide };
+ButtonShow StateButtonShow(int type, bool maximized);
+// Whether a button is shown again on leaving full screen: never type 13, type 14 only once the
+// page has named the GM.
+bool ShownOnLeavingFullScreen(int type, bool awaitingGmName);
+
+// The hot key (Alt+D): runs slot 9 while the window is visible, else brings it back from the tray.
+enum class HotKeyAction { Nothing, RunSlot, ShowFromTray };
+HotKeyAction HotKeyDecision(const ShortcutTable& table, bool windowVisible);
+
 enum class TrayClick { LeftUp, LeftDoubleClick, RightUp, Other };
 // The tray icon brings the window back on left release, left double click and right release.
 bool TrayClickShowsWindow(TrayClick click);
@@ -264,6 +276,9 @@ std::optional<std::string> ComposeServerTitle(std::string_view address, std::str
 
 // titleText from a longer text: cut to 255 bytes, never inside a double-byte character.
 std::string TitleText(std::string_view text);
+
+// titleText once the server's name is known: the title followed directly by the name.
+std::string TitleWithServerName(std::string_view title, std::string_view serverName);
 
 // titleText for page command 6: "<stored title>-<parameter>", cut like TitleText.
 std::string PageCommandTitle(std::string_view storedTitle, std::string_view parameter);

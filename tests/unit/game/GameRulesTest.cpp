@@ -402,6 +402,27 @@ TEST(WindowStates, TitleBandDoubleClickAndTray) {
   EXPECT_EQ(TrayTip(std::string(80, 'x')).size(), 63u);
 }
 
+TEST(WindowStates, ButtonVisibilityAndHotKey) {
+  EXPECT_EQ(StateButtonShow(kTypeRestore, true), ButtonShow::Show);
+  EXPECT_EQ(StateButtonShow(kTypeFill, true), ButtonShow::Hide);
+  EXPECT_EQ(StateButtonShow(kTypeRestore, false), ButtonShow::Hide);
+  EXPECT_EQ(StateButtonShow(kTypeFill, false), ButtonShow::Show);
+  EXPECT_EQ(StateButtonShow(kTypeFullScreen, true), ButtonShow::Keep);
+
+  EXPECT_FALSE(ShownOnLeavingFullScreen(kTypeUserName, false));
+  EXPECT_FALSE(ShownOnLeavingFullScreen(kTypeGmChat, true));
+  EXPECT_TRUE(ShownOnLeavingFullScreen(kTypeGmChat, false));
+  EXPECT_TRUE(ShownOnLeavingFullScreen(kTypeFill, true));
+
+  ShortcutTable t;
+  t.fill(Operation::None);
+  EXPECT_EQ(HotKeyDecision(t, true), HotKeyAction::Nothing);
+  EXPECT_EQ(HotKeyDecision(t, false), HotKeyAction::ShowFromTray);
+  t[kHotKeySlot] = Operation::MinimizeToTray;
+  EXPECT_EQ(HotKeyDecision(t, true), HotKeyAction::RunSlot);
+  EXPECT_EQ(HotKeyDecision(t, false), HotKeyAction::ShowFromTray);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Completed pages and the title
 
@@ -475,6 +496,11 @@ TEST(ServerTitle, TitleTextIsCutAtACharacterBoundary) {
   EXPECT_EQ(TitleText(pairs).size(), 254u);
 
   EXPECT_EQ(PageCommandTitle("Game", "S2"), "Game-S2");
+  // Title and server name: nothing between them.
+  const std::string title = codepage::Utf8ToSystem("游戏");
+  const std::string server = codepage::Utf8ToSystem("一服");
+  EXPECT_EQ(Utf8(TitleWithServerName(title, server)), "游戏一服");
+  EXPECT_EQ(TitleWithServerName(std::string(200, 't'), std::string(100, 's')).size(), 255u);
   EXPECT_EQ(PageCommandTitle(std::string(250, 't'), "123456789"), std::string(250, 't') + "-1234");
 }
 
