@@ -1,0 +1,68 @@
+#pragma once
+// The GM chat window: a small borderless window around the operator's chat page, made hidden by
+// the game window and shown when the player opens the chat.
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "web/PageArg.h"
+#include "web/WebPage.h"
+
+class CGameDialog;
+class CLauncherConfig;
+class CWebBrowserEx;
+class CxSkinButton;
+class GameDialogCallback;
+
+class CGmChatWnd : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kBrowserId = 170;
+
+  // `gameWindow` is not owned; it is also the window's owner, so the chat stays usable while the
+  // game window runs modally. `config` defaults to theApp's configuration.
+  explicit CGmChatWnd(CGameDialog* gameWindow, CLauncherConfig* config = nullptr);
+  ~CGmChatWnd() override;
+
+  // Makes the close button and the browser, fetches the chat address and starts its page, then
+  // centres the window in `workArea` and leaves it hidden. False when creation stopped early
+  // (the window itself stays).
+  bool CreateChatWindow(const QRect& workArea);
+
+  // The page's getGsName (101) and getNewMsg (102); other ids do nothing.
+  void HandlePageCall(int dispId, const std::vector<PageArg>& args);
+
+  // The title painted in the title strip (system code page).
+  const std::string& GetTitleText() const { return titleText; }
+
+  // Fields of the window's data model.
+  std::unique_ptr<GameDialogCallback> external;
+  CWebBrowserEx* browser = nullptr;        // child of this window
+  CxSkinButton* closeButton = nullptr;     // child of this window
+  CGameDialog* gameWindow = nullptr;
+  CWebPage page;
+  QRect browserRect;
+  bool enterPressed = false;  // a Return went down here; the game window reads and clears it
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;  // Return notes enterPressed
+
+ private:
+  bool OnCreate();
+  void OnDocumentComplete();
+  void OnButtonCommand(int controlId);
+  void SetChatName(const std::vector<PageArg>& args);
+
+  CLauncherConfig* config = nullptr;
+  std::string titleText;
+  bool dragging = false;
+  QPoint dragOffset;
+};
