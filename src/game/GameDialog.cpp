@@ -22,7 +22,9 @@
 #include "platform/HotKey.h"
 #include "platform/MessageBox.h"
 #include "skin/SkinButton.h"
+#include "web/GmChatWnd.h"
 #include "web/ClientCall.h"
+#include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
 #include "web/WebProfile.h"
 
@@ -113,6 +115,7 @@ bool CGameDialog::OnInitDialog() {
     filterInstalled = true;
   }
   RegisterBossKey();
+  ListenForOutsideCommands();
   setWindowIcon(icon);
 
   titleLogFont = QApplication::font();
@@ -184,8 +187,8 @@ bool CGameDialog::OnInitDialog() {
   FillWorkArea();
   LayoutChildren();
 
-  // GM chat window: made here once CGmChatWnd exists.
-  chatWindow = nullptr;
+  chatWindow = new CGmChatWnd(this, config);
+  chatWindow->CreateChatWindow(work);
 
   setUpComplete = true;
   return true;
@@ -513,7 +516,7 @@ void CGameDialog::RestoreAndLayout() {
 void CGameDialog::MinimizeWindow() { showMinimized(); }
 
 void CGameDialog::CloseChatAndConfirmRestart() {
-  // GM chat window: destroyed here once CGmChatWnd exists.
+  delete chatWindow;
   chatWindow = nullptr;
   ConfirmRestart();
 }

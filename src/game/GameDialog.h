@@ -32,6 +32,7 @@ class QPainter;
 class QResizeEvent;
 class QSystemTrayIcon;
 class QSocketNotifier;
+class GameCommandChannel;
 class QTimer;
 
 namespace game {
@@ -122,6 +123,10 @@ class CGameDialog : public QDialog, public IGameWindow {
   void reject() override;  // OnCancel: close question, restart on OK
   // Enter, Escape and the double click on the title band; true when consumed.
   bool PreTranslateWindowEvent(QObject* target, QEvent* event);
+  // Ends the modal run with OK at once: no question, no restart.
+  void EndDialog();
+  // Opens the per-user channel through which other programs send 1526, 1527, 1528 and 1530.
+  void ListenForOutsideCommands();
 
   // --- page bridge (GameDialogBridge.cpp) ---
   void OnPageCommand(const std::vector<PageArg>& args) override;
@@ -177,6 +182,8 @@ class CGameDialog : public QDialog, public IGameWindow {
   void RestoreAndLayout();  // type 10
   void MinimizeWindow();    // type 7
   void RegisterBossKey();
+  void ShowFromTray();
+  void AskAndRestart(const std::string& utf8Caption);
   void OnBossKeyReadable();
   void ReportLookupFailure(const std::string& utf8Text);
   game::FrameSizes Sizes() const;
@@ -232,6 +239,7 @@ class CGameDialog : public QDialog, public IGameWindow {
   QSystemTrayIcon* trayIcon = nullptr;
   std::unique_ptr<platform::GlobalHotKey> hotKey;  // Alt+D while registered
   QSocketNotifier* hotKeyNotifier = nullptr;
+  GameCommandChannel* commandChannel = nullptr;  // child of this window
 
  private:
   CLauncherConfig* config = nullptr;
