@@ -7,6 +7,7 @@
 
 #include "app/LauncherApp.h"
 #include "app/QtMessageBox.h"
+#include "game/GameCommandChannel.h"
 #include "game/GameDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/TerminationSignal.h"
@@ -33,7 +34,28 @@ void WatchTerminationRequests(QApplication& app) {
 
 }  // namespace
 
+namespace {
+
+// `Launcher --command <id>`: hands one outside command to the running game window.
+int SendOutsideCommand(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const int id = argc > 2 ? GameCommandChannel::AcceptedCommand(argv[2]) : 0;
+  if (id == 0) {
+    std::fprintf(stderr, "usage: %s --command 1526|1527|1528|1530\n", argv[0]);
+    return 2;
+  }
+  std::string failure;
+  if (!GameCommandChannel::Send(id, GameCommandChannel::DefaultName(), &failure)) {
+    std::fprintf(stderr, "%s\n", failure.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--command") == 0) return SendOutsideCommand(argc, argv);
   // Chromium refuses to run as root with its sandbox on.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
