@@ -22,7 +22,6 @@
 #include "platform/HotKey.h"
 #include "platform/MessageBox.h"
 #include "skin/SkinButton.h"
-#include "web/GmChatWnd.h"
 #include "web/ClientCall.h"
 #include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
