@@ -50,6 +50,15 @@ class Session {
   QVariant Eval(const QString& script) { return EvalJs(gamePage(), script); }
   // The demo game page has loaded and finished its start script.
   bool WaitForGamePage() {
+    // A script sent while the engine still changes documents may never answer: ask once the
+    // game page has loaded.
+    if (!QTest::qWaitFor(
+            [this] {
+              return !gamePage()->isLoading() &&
+                     gamePage()->url().path() == QLatin1String(demo::kMaxHeader);
+            },
+            kPageTimeoutMs))
+      return false;
     return QTest::qWaitFor(
         [this] {
           return Eval(QStringLiteral("!!(window.demoState && demoState.scriptDone)")).toBool();
