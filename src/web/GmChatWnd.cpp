@@ -27,26 +27,12 @@ Q_LOGGING_CATEGORY(lcChat, "launcher.chat", QtWarningMsg)
 namespace {
 
 constexpr unsigned kChildVisible = 0x50000000u;
-constexpr std::size_t kChatNameMaxBytes = 255;
 
 QRect ToQRect(const skin::Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 
 QColor FromColorRef(int value) {
   const auto bits = static_cast<unsigned>(value);
   return QColor(bits & 0xFF, (bits >> 8) & 0xFF, (bits >> 16) & 0xFF);
-}
-
-// Cuts at most `limit` bytes of system-code-page text without splitting a double-byte character.
-std::string CutSystemText(const std::string& text, std::size_t limit) {
-  if (text.size() <= limit) return text;
-  std::size_t end = 0;
-  while (end < limit) {
-    const auto lead = static_cast<unsigned char>(text[end]);
-    const std::size_t step = lead >= 0x81 && end + 1 < text.size() ? 2 : 1;
-    if (end + step > limit) break;
-    end += step;
-  }
-  return text.substr(0, end);
 }
 
 }  // namespace
@@ -173,7 +159,8 @@ void CGmChatWnd::SetChatName(const std::vector<PageArg>& args) {
   std::string utf8Name;
   if (!external::GsNameArgument(args, &utf8Name)) return;
   const int nameLength = static_cast<int>(codepage::Utf8ToUtf16(utf8Name).size());
-  titleText = CutSystemText(codepage::Utf8ToSystem(utf8Name), kChatNameMaxBytes);
+  // At most 255 bytes, never half of a double-byte character.
+  titleText = game::TitleText(codepage::Utf8ToSystem(utf8Name));
   const QString shown = QString::fromStdString(codepage::SystemToUtf8(titleText));
   setWindowTitle(shown);
   update();
