@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QWebEnginePage>  // before web/WebBrowser.h, which keeps a QPointer to one
 
@@ -167,7 +168,7 @@ void CGameDialog::ShowFromTray() {
 }
 
 void CGameDialog::OnHotKey() {
-  if (isVisible() && !isMinimized()) {
+  if (isVisible()) {
     RunShortcut(game::kHotKeySlot);
     return;
   }
@@ -179,6 +180,11 @@ void CGameDialog::ConfirmRestart() {
 }
 
 void CGameDialog::RestartProgram() {
+  // This window ends next: the new copy may take the boss key at once. The notifier goes first,
+  // before its descriptor is closed.
+  delete hotKeyNotifier;
+  hotKeyNotifier = nullptr;
+  if (hotKey) hotKey->Unregister();
   if (!platform::StartProgramCopy()) qCInfo(lcGame) << "the new copy of the program did not start";
 }
 

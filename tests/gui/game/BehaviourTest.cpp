@@ -195,6 +195,51 @@ class BehaviourTest : public QObject {
     QVERIFY(dialog->isVisible());
   }
 
+  void hotKeyWithNothingInSlotNine() {
+    Session session;
+    const std::string settings = GameSettings(site.Url(demo::kApiPath), "gameButtonCount=1\n",
+                                              Button(1, 8, 9, -40, 2, 3));
+    QVERIFY(session.Open(settings, site.Url(std::string(demo::kMaxHeader) + "?uid=7")));
+    CGameDialog* dialog = session.dialog();
+    dialog->OnHotKey();
+    QVERIFY(dialog->isVisible());
+    // F3 carries the tray operation here; the hot key brings the window back.
+    QTest::keyClick(dialog, Qt::Key_F3);
+    QVERIFY(!dialog->isVisible() || dialog->isMinimized());
+    if (dialog->isMinimized()) return;  // no tray and no boss key here: the taskbar brings it back
+    dialog->OnHotKey();
+    QVERIFY(dialog->isVisible());
+  }
+
+  void hotKeyFacade() {
+    // A combination no game window uses, so other tests on this display do not interfere.
+    constexpr unsigned kCombination = platform::GlobalHotKey::kAlt | platform::GlobalHotKey::kControl;
+    platform::GlobalHotKey first;
+    if (!first.Register(kCombination, 'Q')) QSKIP("no X display with free global keys");
+    QVERIFY(first.IsRegistered());
+    QVERIFY(first.EventHandle() >= 0);
+    QCOMPARE(first.TakePresses(), 0);
+    // Taken by another client: refused, and nothing is left grabbed by the refused one.
+    platform::GlobalHotKey second;
+    QVERIFY(!second.Register(kCombination, 'Q'));
+    QVERIFY(!second.IsRegistered());
+    QCOMPARE(second.EventHandle(), -1);
+    first.Unregister();
+    QVERIFY(second.Register(kCombination, 'Q'));
+    // Keys without a plain key symbol are refused.
+    platform::GlobalHotKey odd;
+    QVERIFY(!odd.Register(kCombination, '#'));
+    // A Wayland session has no global keys for this program.
+    const QByteArray session = qgetenv("XDG_SESSION_TYPE");
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    platform::GlobalHotKey onWayland;
+    QVERIFY(!onWayland.Register(kCombination, 'W'));
+    if (session.isNull())
+      qunsetenv("XDG_SESSION_TYPE");
+    else
+      qputenv("XDG_SESSION_TYPE", session);
+  }
+
   void closeQuestion() {
     Session session;
     QVERIFY(OpenGame(session));
@@ -224,10 +269,11 @@ class BehaviourTest : public QObject {
              Qt8(theApp.GetConfig().GetSettings().title.c_str()));
     QVERIFY(dialog->isVisible());
 
-    // OK: a new copy is started and the window ends.
+    // OK: a new copy is started (the boss key released for it) and the window ends.
     session.messages.answers = {platform::MessageBoxResult::Ok};
     dialog->close();
     QCOMPARE(session.restarts.count, 1);
+    QVERIFY(!dialog->hotKey || !dialog->hotKey->IsRegistered());
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
   }
