@@ -352,6 +352,30 @@ class BehaviourTest : public QObject {
     QCOMPARE(session.restarts.count, 0);
   }
 
+  void programCommandLine() {
+    const QString program = QString::fromLocal8Bit(qgetenv("LAUNCHER_PROGRAM"));
+    if (program.isEmpty()) QSKIP("the program's path is not known to this test");
+    // Nothing listens yet: the sender says so.
+    auto run = [&](const QString& id) {
+      QProcess client;
+      client.start(program, {"--command", id});
+      if (!client.waitForStarted(10000)) return -1;
+      if (!QTest::qWaitFor([&] { return client.state() == QProcess::NotRunning; }, 15000)) return -1;
+      return client.exitStatus() == QProcess::NormalExit ? client.exitCode() : -1;
+    };
+    QCOMPARE(run("1528"), 1);
+
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    QCOMPARE(run("1528"), 0);
+    QTRY_VERIFY(dialog->IsFullScreen());
+    QCOMPARE(run("42"), 2);
+    QCOMPARE(run("1528"), 0);
+    QTRY_VERIFY(!dialog->IsFullScreen());
+    QVERIFY(session.messages.seen.empty());
+  }
+
   void commandLineTexts_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("id");
