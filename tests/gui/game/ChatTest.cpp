@@ -10,24 +10,6 @@
 
 using namespace gametest;
 
-namespace {
-
-bool Near(const QColor& a, const QColor& b) {
-  return qAbs(a.red() - b.red()) <= 2 && qAbs(a.green() - b.green()) <= 2 &&
-         qAbs(a.blue() - b.blue()) <= 2;
-}
-
-// Some pixel of `area` shows the yellow title colour (text is antialiased).
-bool HasTitlePixel(const QImage& image, const QRect& area) {
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (c.red() > 200 && c.green() > 200 && c.blue() < 90) return true;
-    }
-  return false;
-}
-
-}  // namespace
 
 class ChatTest : public QObject {
   Q_OBJECT
