@@ -20,17 +20,6 @@ using namespace gametest;
 
 namespace {
 constexpr int kPageTimeout = 30000;
-
-// Records the keys that reach it.
-class KeySink : public QWidget {
- public:
-  using QWidget::QWidget;
-  std::vector<int> keys;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override { keys.push_back(event->key()); }
-};
-
 }  // namespace
 
 class GameDialogTest : public QObject {

@@ -28,15 +28,6 @@ std::string Encoded(const std::string& address) {
   return QUrl::toPercentEncoding(QString::fromStdString(address)).toStdString();
 }
 
-// Records the keys that reach it.
-class KeySink : public QWidget {
- public:
-  using QWidget::QWidget;
-  std::vector<int> keys;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override { keys.push_back(event->key()); }
-};
 }  // namespace
 
 class LauncherTest : public QObject {

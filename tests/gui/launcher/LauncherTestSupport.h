@@ -5,9 +5,11 @@
 #include <QColor>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <QtTest>
 #include <deque>
 #include <string>
@@ -103,6 +105,16 @@ inline std::string LinkSection(int type, int x, int y, int width, int height,
 }
 
 // Records every message box and answers from a queue (OK when it runs dry).
+// Records the keys that reach it.
+class KeySink : public QWidget {
+ public:
+  using QWidget::QWidget;
+  std::vector<int> keys;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override { keys.push_back(event->key()); }
+};
+
 class MessageRecorder {
  public:
   MessageRecorder() {
