@@ -5,7 +5,14 @@
 #include <QIcon>
 #include <QSocketNotifier>
 
+#include <cstdio>
+#include <cstring>
+
+#include "app/CommandLine.h"
 #include "app/LauncherApp.h"
+#include "app/SkinPreview.h"
+#include "config/PackageCheck.h"
+#include "config/PackageImage.h"
 #include "app/QtMessageBox.h"
 #include "game/GameCommandChannel.h"
 #include "game/GameDialog.h"
@@ -37,9 +44,9 @@ void WatchTerminationRequests(QApplication& app) {
 namespace {
 
 // `Launcher --command <id>`: hands one outside command to the running game window.
-int SendOutsideCommand(int argc, char** argv) {
+int SendOutsideCommand(int argc, char** argv, const std::string& idText) {
   QCoreApplication app(argc, argv);
-  const int id = argc > 2 ? GameCommandChannel::AcceptedCommand(argv[2]) : 0;
+  const int id = idText.empty() ? 0 : GameCommandChannel::AcceptedCommand(idText);
   if (id == 0) {
     std::fprintf(stderr, "usage: %s --command 1526|1527|1528|1530\n", argv[0]);
     return 2;
@@ -52,10 +59,51 @@ int SendOutsideCommand(int argc, char** argv) {
   return 0;
 }
 
+// `Launcher --check`: the package's report on stdout; the exit code says whether it is sound.
+int CheckPackage(const cli::Options& options) {
+  const packagecheck::Report report =
+      packagecheck::CheckPackageFile(options.packagePath, DecodePackageImage);
+  const std::string text =
+      options.json ? packagecheck::FormatJson(report) : packagecheck::FormatText(report);
+  std::fputs(text.c_str(), stdout);
+  return report.ExitCode();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--command") == 0) return SendOutsideCommand(argc, argv);
+  const cli::Options options = cli::ParseCommandLine(argc, argv);
+  switch (options.mode) {
+    case cli::Mode::Help:
+      std::fputs(cli::UsageText("Launcher").c_str(), stdout);
+      return 0;
+    case cli::Mode::Version:
+      std::fputs(cli::VersionText().c_str(), stdout);
+      return 0;
+    case cli::Mode::Misuse:
+      std::fprintf(stderr, "Launcher: %s\n\n%s", options.error.c_str(),
+                   cli::UsageText("Launcher").c_str());
+      return 2;
+    case cli::Mode::Command:
+      return SendOutsideCommand(argc, argv, options.commandId);
+    case cli::Mode::Check:
+      return CheckPackage(options);
+    case cli::Mode::Preview: {
+      // No display and no network: the skin is drawn off screen and no page is loaded.
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+      // The off-screen platform's remarks (no window masks, no runtime folder) say nothing
+      // about the package; only real failures are passed on.
+      qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+          std::fprintf(stderr, "%s\n", qPrintable(text));
+      });
+      QApplication app(argc, argv);
+      return RunSkinPreview(options.previewDir, options.previewWidth ? options.previewWidth : 1280,
+                            options.previewHeight ? options.previewHeight : 800);
+    }
+    case cli::Mode::Run:
+      break;
+  }
   // Chromium refuses to run as root with its sandbox on.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

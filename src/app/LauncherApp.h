@@ -37,11 +37,14 @@ class LauncherApp {
   const QImage* GetLauncherImage() const { return launcherImage.get(); }
   const std::string& GetStartParameter() const { return startParameter; }
 
+  // Start-up's configuration steps: package, settings, launcher artwork; each failure shows its
+  // own message. Also used by the skin preview.
+  bool OpenConfiguration();
+
   // Back to the state of a fresh object (a new configuration, no windows, no address).
   void Reset();
 
  private:
-  bool OpenConfiguration();
   void RunGameWindow(const std::string& address);
 
   std::unique_ptr<CLauncherConfig> config;

@@ -21,8 +21,6 @@ const char kStartupCaption[] = "启动失败";
 const char kPackageName[] = "config.zip";
 const char kGlobal[] = "global";
 const char kCodePageEnv[] = "LAUNCHER_CODEPAGE";
-// A count beyond any real package is cut here instead of allocating millions of entries.
-constexpr int kMaxListEntries = 4096;
 
 void Fail(const char* text, const char* caption = kStartupCaption) {
   platform::ShowMessageBox(caption, text);
@@ -172,6 +170,24 @@ bool CLauncherConfig::LoadSettingsData(const char* data, std::size_t size) {
     return false;
   }
   return true;
+}
+
+std::vector<SettingEntry> CLauncherConfig::GetDocumentEntries() const {
+  std::vector<SettingEntry> entries;
+  CSimpleIniA::TNamesDepend sections;
+  ini->GetAllSections(sections);
+  sections.sort(CSimpleIniA::Entry::LoadOrder());
+  for (const auto& section : sections) {
+    CSimpleIniA::TNamesDepend keys;
+    ini->GetAllKeys(section.pItem, keys);
+    keys.sort(CSimpleIniA::Entry::LoadOrder());
+    if (keys.empty()) entries.push_back({section.pItem, "", ""});  // a section without keys
+    for (const auto& key : keys) {
+      const char* value = ini->GetValue(section.pItem, key.pItem, "");
+      entries.push_back({section.pItem, key.pItem, value ? value : ""});
+    }
+  }
+  return entries;
 }
 
 bool CLauncherConfig::ReadSettings() {

@@ -10,6 +10,16 @@
 
 struct IniDocument;
 
+// A count setting beyond any real package is cut here instead of allocating millions of entries.
+constexpr int kMaxListEntries = 4096;
+
+// One key of the settings document as written: names as in the file, the value's raw bytes.
+struct SettingEntry {
+  std::string section;
+  std::string key;
+  std::string value;
+};
+
 struct LauncherSettings {
   int top = 0;
   int left = 0;
@@ -130,6 +140,10 @@ class CLauncherConfig {
   FixedText<64>& GetGameHeader() { return gameheader; }
 
   bool IsPackageOpen() const { return package != nullptr; }
+  // The open archive, for callers that walk its members; null before a package is open.
+  ZipHandle* GetPackageHandle() const { return package; }
+  // Every key of the loaded settings document, sections and keys in file order.
+  std::vector<SettingEntry> GetDocumentEntries() const;
 
  private:
   std::unique_ptr<IniDocument> ini;

@@ -1,6 +1,9 @@
 #pragma once
 // Decoding the package's PNG artwork into Qt images (premultiplied ARGB32).
 #include <QImage>
+#include <vector>
+
+#include "config/PackageCheck.h"
 
 class CLauncherConfig;
 
@@ -8,3 +11,7 @@ class CLauncherConfig;
 bool LoadImageFromPackage(CLauncherConfig& config, const char* member, QImage& image);
 // The same with the caption "启动失败！" for a missing member.
 bool LoadBitmapFromPackage(CLauncherConfig& config, const char* member, QImage& image);
+// The member bytes decoded exactly as the two above do; false when they are no usable image.
+bool DecodePackageImageBytes(const std::vector<unsigned char>& bytes, QImage& image);
+// The package checker's view of the same decoding.
+packagecheck::DecodedImage DecodePackageImage(const std::vector<unsigned char>& bytes);

@@ -199,6 +199,19 @@ unsigned InflateInto(ZipHandle& h, unsigned char* out, std::uint32_t want, bool&
   return ZR_OK;
 }
 
+void FillEntryInfo(const CentralEntry& e, int index, ZipEntryInfo& entry) {
+  entry.index = index;
+  entry.name.assign(reinterpret_cast<const char*>(e.name), e.nameLength);
+  entry.attributes = e.externalAttributes;
+  entry.modTime = e.modTime;
+  entry.modDate = e.modDate;
+  entry.compressedSize = e.compressedSize;
+  entry.uncompressedSize = e.uncompressedSize;
+  entry.method = e.method;
+  entry.flags = e.flags;
+  entry.crc32 = e.crc;
+}
+
 }  // namespace
 
 ZipHandle* OpenZip(const void* data, unsigned size, ZipSource source) {
@@ -271,18 +284,28 @@ unsigned FindZipEntry(ZipHandle* handle, const char* name, bool ignoreCase, int&
     if (!ReadCentral(*handle, pos, e)) return ZR_CORRUPT;
     if (EqualNames(e.name, e.nameLength, name, length, ignoreCase)) {
       index = i;
-      entry.index = i;
-      entry.name.assign(reinterpret_cast<const char*>(e.name), e.nameLength);
-      entry.attributes = e.externalAttributes;
-      entry.modTime = e.modTime;
-      entry.modDate = e.modDate;
-      entry.compressedSize = e.compressedSize;
-      entry.uncompressedSize = e.uncompressedSize;
+      FillEntryInfo(e, i, entry);
       return ZR_OK;
     }
     pos = e.next;
   }
   return ZR_NOTFOUND;
+}
+
+int ZipEntryCount(const ZipHandle* handle) { return handle ? handle->entryCount : 0; }
+
+unsigned GetZipEntry(ZipHandle* handle, int index, ZipEntryInfo& entry) {
+  if (!handle || index < 0 || index >= handle->entryCount) return ZR_ARGS;
+  std::uint64_t pos = handle->cdStart;
+  for (int i = 0;; ++i) {
+    CentralEntry e;
+    if (!ReadCentral(*handle, pos, e)) return ZR_CORRUPT;
+    if (i == index) {
+      FillEntryInfo(e, i, entry);
+      return ZR_OK;
+    }
+    pos = e.next;
+  }
 }
 
 unsigned UnzipEntry(ZipHandle* handle, int index, void* buffer, unsigned length,

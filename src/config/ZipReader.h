@@ -24,6 +24,9 @@ struct ZipEntryInfo {
   std::uint16_t modDate = 0;
   std::uint32_t compressedSize = 0;
   std::uint32_t uncompressedSize = 0;
+  std::uint16_t method = 0;  // 0 stored, 8 deflated; others are refused when read
+  std::uint16_t flags = 0;   // general-purpose bits; bit 0: encrypted
+  std::uint32_t crc32 = 0;
 };
 
 // Largest member the reader inflates; a larger declared size is refused as damaged.
@@ -37,6 +40,10 @@ void CloseZip(ZipHandle* handle);
 // more are never found. ZR_OK, ZR_NOTFOUND, ZR_CORRUPT or ZR_ARGS.
 unsigned FindZipEntry(ZipHandle* handle, const char* name, bool ignoreCase, int& index,
                       ZipEntryInfo& entry);
+// Number of members the central directory declares; 0 for a null handle.
+int ZipEntryCount(const ZipHandle* handle);
+// The description of member `index` (from 0). ZR_OK, ZR_CORRUPT or ZR_ARGS.
+unsigned GetZipEntry(ZipHandle* handle, int index, ZipEntryInfo& entry);
 // Writes up to `length` bytes of the member: ZR_OK when its data ended (size and CRC-32 checked),
 // ZR_MORE when the buffer filled first (call again to continue), else an error code. Encrypted,
 // oversized and inconsistent members are ZR_CORRUPT; a failing inflater is ZR_FLATE.

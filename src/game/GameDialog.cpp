@@ -116,10 +116,7 @@ bool CGameDialog::OnInitDialog() {
   RegisterBossKey();
   ListenForOutsideCommands();
   setWindowIcon(icon);
-
-  titleLogFont = QApplication::font();
-  titleFont = titleLogFont;
-  titleFont.setWeight(QFont::Bold);
+  SetUpTitleFonts();
 
   const QRect work = WorkArea();
   setGeometry(work);
@@ -167,17 +164,9 @@ bool CGameDialog::OnInitDialog() {
 
   if (!CreateGameButtons(style, work)) return false;
 
-  QImage logoImage;
-  if (!LoadImageFromPackage(*config, "config/logo.png", logoImage)) return false;
-  logo = new QLabel(this);
-  logo->setObjectName(QStringLiteral("control%1").arg(kLogoId));
-  logo->setProperty("controlId", kLogoId);
-  logo->setPixmap(QPixmap::fromImage(logoImage));
-  logo->setGeometry(settings.logx, settings.logy, logoImage.width(), logoImage.height());
-  logo->show();
+  if (!CreateLogo()) return false;
 
-  titleRect = ToQRect(game::TitleBandRect(settings));
-  titleColor = FromColourRef(static_cast<unsigned>(settings.titleColor));
+  SetUpTitleBand();
   // A parentless top-level window already has its own taskbar entry.
 
   RegisterShortcuts();
@@ -190,6 +179,51 @@ bool CGameDialog::OnInitDialog() {
   chatWindow->CreateChatWindow(work);
 
   setUpComplete = true;
+  return true;
+}
+
+void CGameDialog::SetUpTitleFonts() {
+  titleLogFont = QApplication::font();
+  titleFont = titleLogFont;
+  titleFont.setWeight(QFont::Bold);
+}
+
+void CGameDialog::SetUpTitleBand() {
+  const LauncherSettings& settings = config->GetSettings();
+  titleRect = ToQRect(game::TitleBandRect(settings));
+  titleColor = FromColourRef(static_cast<unsigned>(settings.titleColor));
+}
+
+bool CGameDialog::SetUpSkinPreview(const QSize& size, const std::string& title) {
+  initialised = true;  // showing it must never start the real set-up
+  QImage style;
+  if (!LoadImageFromPackage(*config, "config/style.png", style)) return false;
+  SetUpTitleFonts();
+  SetUpTitleBand();
+  SetTitleText(title);
+  CutFrameBitmaps(style);
+  const QRect area(QPoint(0, 0), size);
+  setGeometry(area);
+  if (!CreateGameButtons(style, area)) return false;
+  if (!CreateLogo()) return false;
+  layoutReady = true;
+  normalPlacement.normalRect = area;
+  hasNormalRect = true;
+  RestoreNormal();
+  LayoutChildren();
+  return true;
+}
+
+bool CGameDialog::CreateLogo() {
+  const LauncherSettings& settings = config->GetSettings();
+  QImage logoImage;
+  if (!LoadImageFromPackage(*config, "config/logo.png", logoImage)) return false;
+  logo = new QLabel(this);
+  logo->setObjectName(QStringLiteral("control%1").arg(kLogoId));
+  logo->setProperty("controlId", kLogoId);
+  logo->setPixmap(QPixmap::fromImage(logoImage));
+  logo->setGeometry(settings.logx, settings.logy, logoImage.width(), logoImage.height());
+  logo->show();
   return true;
 }
 

@@ -77,6 +77,10 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Runs once, the first time the window is shown.
   bool OnInitDialog();
   bool IsSetUpComplete() const { return setUpComplete; }
+  // The skin alone, for a preview: frame pieces, title band showing `title`, buttons and logo
+  // laid out in the normal state at `size`. No browser, lookups, keys or channels; the window
+  // is never shown (render it with grab()).
+  bool SetUpSkinPreview(const QSize& size, const std::string& title);
 
   // The game browser finished a top-frame document at `url`.
   void OnDocumentComplete(const QString& url, bool topFrame);
@@ -192,6 +196,9 @@ class CGameDialog : public QDialog, public IGameWindow {
   void OnPaint(QPainter& painter);
   void DrawTitle(QPainter& painter);
   void SetTitleText(const std::string& text);
+  bool CreateLogo();
+  void SetUpTitleFonts();
+  void SetUpTitleBand();  // rectangle and colour of the title band
   QRect WorkArea() const;
 
  public:

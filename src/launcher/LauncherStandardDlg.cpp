@@ -58,6 +58,10 @@ bool CLauncherStandardDlg::OnInitDialog() {
         if (!CreateButton(number, link.type, link.x, link.y, link.url.str())) return false;
         break;
       case launcher::LinkControl::Browser:
+        if (preview) {
+          pageRects.emplace_back(link.x, link.y, link.width, link.height);
+          break;
+        }
         if (!CreateBrowser(link.x, link.y, link.width, link.height, link.url.str())) return false;
         break;
       case launcher::LinkControl::None:

@@ -23,6 +23,9 @@ class CLauncherStandardDlg : public CStandardDialog {
   const std::vector<CxSkinButton*>& GetButtons() const { return buttons; }
   const std::vector<CWebBrowserEx*>& GetBrowsers() const { return browsers; }
   QRect GetBrowserRect() const { return browserRect; }
+  // Preview: no page is loaded; the rectangle each login browser would take is only recorded.
+  void SetPreview(bool on) { preview = on; }
+  const std::vector<QRect>& GetPageRects() const { return pageRects; }
 
   void OnDocumentComplete(const QString& url);
   void OnBeforeNavigate2(const QString& url, bool* cancel);
@@ -40,4 +43,6 @@ class CLauncherStandardDlg : public CStandardDialog {
   std::vector<CWebBrowserEx*> browsers;
   QRect browserRect;
   bool gameAddressTaken = false;
+  bool preview = false;
+  std::vector<QRect> pageRects;
 };

@@ -36,6 +36,7 @@ CStandardDialog* CLauncherTranslucentDlg::MakeInnerDialog() {
   standardDialog = new CLauncherStandardDlg(this);
   standardDialog->SetStartText(startParameter.str());
   standardDialog->SetFrame(this);
+  standardDialog->SetPreview(preview);
   return standardDialog;
 }
 

@@ -20,6 +20,8 @@ class CLauncherTranslucentDlg : public CTranslucentDialog {
 
   const char* GetStartParameter() const { return startParameter.c_str(); }
   CLauncherStandardDlg* GetStandardDialog() const { return standardDialog; }
+  // Before the window is created: the inner dialog loads no page (see CLauncherStandardDlg).
+  void SetPreview(bool on) { preview = on; }
 
  protected:
   CStandardDialog* MakeInnerDialog() override;
@@ -33,6 +35,7 @@ class CLauncherTranslucentDlg : public CTranslucentDialog {
 
   FixedText<256> startParameter;
   CLauncherStandardDlg* standardDialog = nullptr;  // owned by the base as its inner dialog
+  bool preview = false;
 };
 
 // Windows virtual-key code of a Qt key, for the launcher's key rules.

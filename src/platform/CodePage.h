@@ -11,6 +11,10 @@ namespace codepage {
 bool SetSystemCodePage(const std::string& name);
 const std::string& SystemCodePage();
 
+// Offset of the first byte that starts no valid character of the system code page, or npos
+// when the whole text is valid.
+std::size_t FirstInvalidSystemByte(std::string_view text);
+
 // Unconvertible or malformed input never fails: each bad sequence becomes '?' (U+FFFD for
 // UTF-16/UTF-8 targets) and conversion goes on.
 std::string SystemToUtf8(std::string_view text);

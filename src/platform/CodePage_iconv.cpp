@@ -130,4 +130,24 @@ std::string Utf16ToUtf8(std::u16string_view text) {
                  text.size() * 2, Source::Utf16, "\xEF\xBF\xBD");
 }
 
+std::size_t FirstInvalidSystemByte(std::string_view text) {
+  if (text.empty()) return std::string_view::npos;
+  iconv_t cd = iconv_open("UTF-8", CurrentName().c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string_view::npos;
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
+  std::size_t result = std::string_view::npos;
+  char buffer[4096];
+  while (inLeft > 0) {
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    result = static_cast<std::size_t>(in - text.data());
+    break;
+  }
+  iconv_close(cd);
+  return result;
+}
+
 }  // namespace codepage

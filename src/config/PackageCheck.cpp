@@ -1,0 +1,813 @@
+#include "config/PackageCheck.h"
+
+#include <json/json.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "config/LauncherConfig.h"
+#include "config/ZipReader.h"
+#include "game/GameRules.h"
+#include "launcher/LauncherRules.h"
+#include "net/AdapterReport.h"
+#include "platform/CodePage.h"
+#include "platform/MessageBox.h"
+#include "skin/SkinRules.h"
+
+namespace packagecheck {
+
+namespace {
+
+const char kSettingsMember[] = "config/cg.txt";
+const char kLauncherArtwork[] = "config/main1.png";
+const char kStyleImage[] = "config/style.png";
+const char kLogoImage[] = "config/logo.png";
+
+enum class Kind { Int, Text };
+
+struct KeySpec {
+  const char* key;
+  Kind kind;
+  int capacity;          // text fields: bytes including the terminator
+  const char* fallback;  // the default as written in the file
+  bool address = false;  // a cut value breaks an address
+};
+
+const KeySpec kGlobalKeys[] = {
+    {"gameheader", Kind::Text, 64, "", true},
+    {"linkCount", Kind::Int, 0, "0"},
+    {"left", Kind::Int, 0, "0"},
+    {"right", Kind::Int, 0, "0"},
+    {"top", Kind::Int, 0, "0"},
+    {"bottom", Kind::Int, 0, "0"},
+    {"topLeftImage", Kind::Int, 0, "0"},
+    {"topRightImage", Kind::Int, 0, "0"},
+    {"bottomLeftImage", Kind::Int, 0, "0"},
+    {"bottomRight", Kind::Int, 0, "0"},
+    {"topImage", Kind::Int, 0, "0"},
+    {"leftImage", Kind::Int, 0, "0"},
+    {"htmlHeadHeight", Kind::Int, 0, "0"},
+    {"minGameWidth", Kind::Int, 0, "800"},
+    {"minGameHeight", Kind::Int, 0, "600"},
+    {"urlplatform", Kind::Text, 255, "", true},
+    {"platform", Kind::Text, 255, ""},
+    {"gkey", Kind::Text, 255, ""},
+    {"skey", Kind::Text, 255, ""},
+    {"sign", Kind::Text, 255, ""},
+    {"maxheader", Kind::Text, 255, "", true},
+    {"serverindexheader", Kind::Text, 255, ""},
+    {"macCountApiUrl", Kind::Text, 255, "", true},
+    {"edgeImage1", Kind::Int, 0, "9"},
+    {"edgeImage2", Kind::Int, 0, "9"},
+    {"edgeImage3", Kind::Int, 0, "9"},
+    {"edgeImage4", Kind::Int, 0, "9"},
+    {"edgeImage5", Kind::Int, 0, "9"},
+    {"edgeImage6", Kind::Int, 0, "9"},
+    {"edgeImage7", Kind::Int, 0, "9"},
+    {"edgeImage8", Kind::Int, 0, "9"},
+    {"titleColor", Kind::Int, 0, "16777215"},
+    {"loginCenterColor", Kind::Int, 0, "16777215"},
+    {"title", Kind::Text, 128, ""},
+    {"firstUrl", Kind::Text, 128, "", true},
+    {"notityTitle", Kind::Text, 64, ""},
+    {"notifyCloseTitle", Kind::Text, 64, ""},
+    {"clearFlashTitle", Kind::Text, 64, ""},
+    {"clearFlashMsg", Kind::Text, 128, ""},
+    {"closeMsg", Kind::Text, 64, ""},
+    {"versionUrl", Kind::Text, 128, "", true},
+    {"exeUrl", Kind::Text, 128, "", true},
+    {"server", Kind::Text, 64, ""},
+    {"version", Kind::Text, 64, ""},
+    {"port", Kind::Int, 0, "80"},
+    {"menuCount", Kind::Int, 0, "0"},
+    {"logx", Kind::Int, 0, "0"},
+    {"logy", Kind::Int, 0, "0"},
+    {"titlex", Kind::Int, 0, "0"},
+    {"titley", Kind::Int, 0, "0"},
+    {"titleWidth", Kind::Int, 0, "0"},
+    {"titleHeight", Kind::Int, 0, "0"},
+    {"picCount", Kind::Int, 0, "0"},
+    {"gameButtonCount", Kind::Int, 0, "0"},
+    {"codePage", Kind::Text, 0, ""},
+};
+
+const KeySpec kLinkKeys[] = {
+    {"url", Kind::Text, 256, "_blank", true}, {"x", Kind::Int, 0, "0"},
+    {"y", Kind::Int, 0, "0"},                 {"width", Kind::Int, 0, "0"},
+    {"height", Kind::Int, 0, "0"},            {"type", Kind::Int, 0, "0"},
+};
+const KeySpec kMenuKeys[] = {
+    {"title", Kind::Text, 32, ""}, {"type", Kind::Int, 0, "0"}, {"shortCut", Kind::Int, 0, "0"}};
+const KeySpec kPictureKeys[] = {
+    {"x", Kind::Int, 0, "0"},        {"y", Kind::Int, 0, "0"},        {"width", Kind::Int, 0, "0"},
+    {"height", Kind::Int, 0, "0"},   {"interval", Kind::Int, 0, "0"}, {"count", Kind::Int, 0, "0"},
+};
+const KeySpec kButtonKeys[] = {
+    {"x", Kind::Int, 0, "0"},         {"y", Kind::Int, 0, "0"},
+    {"type", Kind::Int, 0, "0"},      {"image", Kind::Int, 0, "0"},
+    {"color", Kind::Int, 0, "16777215"}, {"shortCut", Kind::Int, 0, "0"},
+    {"title", Kind::Text, 32, ""},    {"url", Kind::Text, 256, "", true},
+    {"tips", Kind::Text, 32, ""},
+};
+
+struct ListSpec {
+  const char* prefix;
+  const char* countKey;
+  const KeySpec* keys;
+  std::size_t keyCount;
+};
+
+const ListSpec kLists[] = {
+    {"link", "linkCount", kLinkKeys, std::size(kLinkKeys)},
+    {"menu", "menuCount", kMenuKeys, std::size(kMenuKeys)},
+    {"gamePic", "picCount", kPictureKeys, std::size(kPictureKeys)},
+    {"gamebutton", "gameButtonCount", kButtonKeys, std::size(kButtonKeys)},
+};
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Utf8(const std::string& systemText) { return codepage::SystemToUtf8(systemText); }
+
+std::string Quote(const std::string& systemText) { return "\"" + Utf8(systemText) + "\""; }
+
+std::string Hex(std::uint32_t value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*x", digits, value);
+  return text;
+}
+
+std::string Where(const std::string& section, const std::string& key) {
+  return "[" + section + "] " + key;
+}
+
+std::string Size(int width, int height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+bool Inside(const skin::Rect& r, int width, int height) {
+  return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height && r.left < r.right &&
+         r.top < r.bottom;
+}
+
+std::string RectText(const skin::Rect& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+// A decimal value as an operator means it: optional blanks, sign and digits, nothing else.
+bool IsPlainDecimal(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const std::size_t digits = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  if (i == digits) return false;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  return i == text.size();
+}
+
+// The list a section name belongs to and its number (from 1); null for none.
+const ListSpec* ListOfSection(const std::string& section, int& number) {
+  const std::string lower = Lower(section);
+  for (const ListSpec& list : kLists) {
+    const std::string prefix = Lower(list.prefix);
+    if (lower.compare(0, prefix.size(), prefix) != 0 || lower.size() == prefix.size()) continue;
+    const std::string digits = lower.substr(prefix.size());
+    if (digits.size() > 9 || digits[0] == '0' ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    number = std::stoi(digits);
+    return &list;
+  }
+  return nullptr;
+}
+
+class Checker {
+ public:
+  Checker(Report& report, const ImageDecoder& decode) : report(report), decode(decode) {}
+
+  void Run(CLauncherConfig& config, bool opened) {
+    if (!opened) {
+      Add(Severity::Error, PackageName(),
+          messages.empty() ? "cannot be read (missing, not a file, or not readable): the program "
+                             "ends at once without a message"
+                           : StopsWith());
+      return;
+    }
+    ListMembers(config);
+    messages.clear();
+    if (!config.LoadSettingsFile(kSettingsMember)) {
+      std::string text = StopsWith();
+      const std::string other = CaseVariant(kSettingsMember);
+      if (!other.empty()) text += " (the package holds \"" + other + "\": names are case-sensitive)";
+      Add(Severity::Error, kSettingsMember, text);
+      return;
+    }
+    const bool read = config.ReadSettings();
+    entries = config.GetDocumentEntries();
+    IndexDocument();
+    CheckDocumentNames();
+    ListSettings();
+    if (!read) {
+      Add(Severity::Error, Where("global", "linkCount"),
+          "is " + ShownValue("global", "linkCount") +
+              ", below 1: the program ends at once without a message");
+      return;
+    }
+    CheckCodePage();
+    CheckArtwork(config);
+    CheckAddresses(config);
+  }
+
+  std::vector<std::string> messages;
+
+ private:
+  struct Given {
+    std::string key;  // as written
+    std::string value;
+  };
+
+  void Add(Severity severity, const std::string& where, const std::string& message) {
+    report.problems.push_back({severity, where, message});
+  }
+
+  std::string PackageName() const { return report.path.empty() ? "config.zip" : report.path; }
+
+  std::string StopsWith() const {
+    std::string text = "the program stops with the message";
+    for (const std::string& m : messages) text += " \"" + m + "\"";
+    return text;
+  }
+
+  // A member whose name equals `name` but for letter case.
+  std::string CaseVariant(const std::string& name) const {
+    for (const Member& m : report.members)
+      if (m.name != name && Lower(m.name) == Lower(name)) return m.name;
+    return "";
+  }
+
+  const Member* FindMember(const std::string& name) const {
+    for (const Member& m : report.members)
+      if (m.name == name) return &m;
+    return nullptr;
+  }
+
+  void ListMembers(CLauncherConfig& config) {
+    ZipHandle* zip = config.GetPackageHandle();
+    std::set<std::string> seen;
+    const int count = ZipEntryCount(zip);
+    for (int i = 0; i < count; ++i) {
+      ZipEntryInfo info;
+      if (GetZipEntry(zip, i, info) != ZR_OK) {
+        Add(Severity::Error, PackageName(),
+            "central directory entry " + std::to_string(i + 1) + " of " + std::to_string(count) +
+                " is damaged: members from there on cannot be found");
+        break;
+      }
+      Member m;
+      m.name = info.name;
+      m.method = info.method;
+      m.compressedSize = info.compressedSize;
+      m.uncompressedSize = info.uncompressedSize;
+      m.crc32 = info.crc32;
+      std::string why;
+      if (info.flags & 1) {
+        why = "encrypted";
+      } else if (info.method != 0 && info.method != 8) {
+        why = "method " + std::to_string(info.method) + " is neither stored (0) nor deflated (8)";
+      } else if (info.uncompressedSize > kMaxZipMemberSize) {
+        why = "larger than the reader's limit of 64 MiB";
+      } else {
+        std::vector<unsigned char> bytes(info.uncompressedSize);
+        unsigned char none = 0;
+        const unsigned rc = UnzipEntry(zip, i, bytes.empty() ? &none : bytes.data(),
+                                       info.uncompressedSize, ZipSource::Memory);
+        if (rc == ZR_FLATE)
+          why = "its deflated data is damaged";
+        else if (rc != ZR_OK)
+          why = "damaged (local header, sizes or CRC-32 do not match the directory)";
+      }
+      m.readable = why.empty();
+      if (!why.empty()) Add(Severity::Warning, m.name, "the program's reader refuses it: " + why);
+      if (!seen.insert(m.name).second)
+        Add(Severity::Warning, m.name, "present more than once: the program reads the first");
+      report.members.push_back(m);
+    }
+  }
+
+  void IndexDocument() {
+    for (const SettingEntry& e : entries) {
+      auto& section = document[Lower(e.section)];
+      if (!e.key.empty()) section[Lower(e.key)] = {e.key, e.value};
+    }
+  }
+
+  const Given* Find(const std::string& section, const std::string& key) const {
+    const auto s = document.find(Lower(section));
+    if (s == document.end()) return nullptr;
+    const auto k = s->second.find(Lower(key));
+    return k == s->second.end() ? nullptr : &k->second;
+  }
+
+  bool HasSection(const std::string& section) const {
+    return document.find(Lower(section)) != document.end();
+  }
+
+  std::string ShownValue(const std::string& section, const std::string& key) const {
+    const Given* given = Find(section, key);
+    return given ? Quote(given->value) : "missing";
+  }
+
+  void CheckDocumentNames() {
+    std::vector<std::string> globalNames;
+    for (const KeySpec& k : kGlobalKeys) globalNames.push_back(k.key);
+    for (const SettingEntry& e : entries) {
+      const std::string sectionKey = Lower(e.section);
+      std::vector<std::string> known;
+      int number = 0;
+      if (sectionKey == "global") {
+        known = globalNames;
+      } else if (const ListSpec* list = ListOfSection(e.section, number)) {
+        for (std::size_t i = 0; i < list->keyCount; ++i) known.push_back(list->keys[i].key);
+        const Given* countValue = Find("global", list->countKey);
+        const int count = countValue ? ParseDecimal(countValue->value.c_str()) : 0;
+        if (number > count) {
+          if (reportedSections.insert(sectionKey).second)
+            Add(Severity::Warning, "[" + e.section + "]",
+                "beyond " + std::string(list->countKey) + "=" + std::to_string(count) +
+                    ": the program does not read it");
+          continue;
+        }
+      } else {
+        if (reportedSections.insert(sectionKey).second) UnknownSection(e.section);
+        continue;
+      }
+      if (e.key.empty()) continue;
+      bool isKnown = false;
+      for (const std::string& k : known) isKnown = isKnown || Lower(k) == Lower(e.key);
+      if (isKnown) continue;
+      const std::string nearest = NearestName(e.key, known);
+      if (nearest.empty()) {
+        Add(Severity::Warning, Where(e.section, e.key), "unknown key: the program does not read it");
+      } else if (Find(e.section, nearest)) {
+        Add(Severity::Warning, Where(e.section, e.key),
+            "unknown key (nearest known key: " + nearest + ", which is also given): not read");
+      } else {
+        Add(Severity::Error, Where(e.section, e.key),
+            "unknown key; did you mean " + nearest + "? " + nearest + " stays at its default");
+      }
+    }
+  }
+
+  void UnknownSection(const std::string& section) {
+    if (section.empty()) {
+      Add(Severity::Error, "[]",
+          "keys before the first section header are not read (a UTF-8 signature directly before "
+          "[global] hides that header: put a blank line or a comment first)");
+      return;
+    }
+    std::string digits;
+    for (char c : section)
+      if (c >= '0' && c <= '9') digits += c;
+    if (digits.empty() || digits.size() > 9) digits = "1";
+    std::vector<std::string> known{"global"};
+    for (const ListSpec& list : kLists) known.push_back(list.prefix + digits);
+    const std::string nearest = NearestName(section, known);
+    Add(Severity::Warning, "[" + section + "]",
+        "unknown section: the program does not read it" +
+            (nearest.empty() ? std::string() : " (did you mean [" + nearest + "]?)"));
+  }
+
+  // Lists every key the program reads, given or default, and checks its value.
+  void ListSettings() {
+    for (const KeySpec& spec : kGlobalKeys) ListKey("global", spec);
+    for (const ListSpec& list : kLists) {
+      const Given* countValue = Find("global", list.countKey);
+      int count = countValue ? ParseDecimal(countValue->value.c_str()) : 0;
+      if (count > kMaxListEntries) {
+        Add(Severity::Warning, Where("global", list.countKey),
+            std::to_string(count) + " is cut to " + std::to_string(kMaxListEntries) +
+                ": the program reads no more entries");
+        count = kMaxListEntries;
+      }
+      if (countValue && count < 0)
+        Add(Severity::Warning, Where("global", list.countKey),
+            "is negative: the list stays empty");
+      int missing = 0;
+      std::string firstMissing;
+      for (int i = 1; i <= count; ++i) {
+        const std::string section = list.prefix + std::to_string(i);
+        if (!HasSection(section)) {
+          if (missing++ == 0) firstMissing = section;
+          continue;
+        }
+        for (std::size_t k = 0; k < list.keyCount; ++k) ListKey(section, list.keys[k]);
+      }
+      if (missing > 0)
+        Add(Severity::Warning, Where("global", list.countKey),
+            "is " + std::to_string(count) + " but " + std::to_string(missing) +
+                " of its sections are missing (first [" + firstMissing +
+                "]): those entries are made of defaults");
+    }
+  }
+
+  void ListKey(const std::string& section, const KeySpec& spec) {
+    const Given* given = Find(section, spec.key);
+    Setting s;
+    s.section = section;
+    s.key = spec.key;
+    s.given = given != nullptr;
+    s.value = given ? Utf8(given->value) : spec.fallback;
+    report.settings.push_back(s);
+    if (!given) return;
+    const std::string where = Where(section, spec.key);
+    const std::string& value = given->value;
+    if (spec.kind == Kind::Int) {
+      if (!IsPlainDecimal(value)) {
+        std::string text = Quote(value) + " is not a plain decimal number: it reads as " +
+                           std::to_string(ParseDecimal(value.c_str()));
+        if (value.find("0x") != std::string::npos || value.find("0X") != std::string::npos)
+          text += " (colours are written in decimal, 16777215 for white)";
+        Add(Severity::Warning, where, text);
+      }
+      return;
+    }
+    if (spec.capacity > 0 && value.size() > static_cast<std::size_t>(spec.capacity - 1))
+      Add(spec.address ? Severity::Error : Severity::Warning, where,
+          "is " + std::to_string(value.size()) + " bytes long: the program keeps only the first " +
+              std::to_string(spec.capacity - 1));
+    if (std::string(spec.key) == "codePage") return;
+    const std::size_t bad = codepage::FirstInvalidSystemByte(value);
+    if (bad != std::string::npos)
+      Add(Severity::Error, where,
+          "byte 0x" + Hex(static_cast<unsigned char>(value[bad]), 2) + " at offset " +
+              std::to_string(bad) + " is not valid " + codepage::SystemCodePage() +
+              " text: it shows as a replacement character");
+  }
+
+  void CheckCodePage() {
+    const Given* chosen = Find("global", "codePage");
+    if (!chosen || chosen->value.empty()) return;
+    if (Lower(codepage::SystemCodePage()) != Lower(chosen->value))
+      Add(Severity::Warning, Where("global", "codePage"),
+          Quote(chosen->value) + " is not used (unknown to the system, or LAUNCHER_CODEPAGE "
+                                 "overrides it): texts are read as " +
+              codepage::SystemCodePage());
+  }
+
+  // Decodes an image member as a window would; `Image::decoded` false when it cannot be used.
+  Image LoadImage(CLauncherConfig& config, const std::string& member, const std::string& user,
+                  const std::string& missingEffect) {
+    Image image;
+    image.member = member;
+    const Member* m = FindMember(member);
+    if (!m) {
+      std::string text = "missing (" + user + "): " + missingEffect;
+      const std::string other = CaseVariant(member);
+      if (!other.empty()) text += " (the package holds \"" + other + "\": names are case-sensitive)";
+      Add(Severity::Error, member, text);
+      return image;
+    }
+    std::vector<unsigned char> bytes;
+    if (!config.ReadMember(member.c_str(), bytes)) {
+      Add(Severity::Error, member, "cannot be read (" + user + "): " + missingEffect);
+      report.images.push_back(image);
+      return image;
+    }
+    const DecodedImage decoded = decode ? decode(bytes) : DecodedImage{};
+    image.decoded = decoded.ok;
+    image.width = decoded.width;
+    image.height = decoded.height;
+    if (!decoded.ok) Add(Severity::Error, member, "is not a decodable image (" + user + ")");
+    report.images.push_back(image);
+    return image;
+  }
+
+  void CheckArtwork(CLauncherConfig& config) {
+    const Image artwork =
+        LoadImage(config, kLauncherArtwork, "the launcher's artwork",
+                  "the program stops with the message \"读取图片失败\" (caption \"启动失败！\")");
+    const bool launcherRuns = config.GetSettings().firstUrl.size() <= 2;
+    const std::vector<LinkItem>& links = config.GetLinks();
+    int browsers = 0;
+    for (std::size_t i = 0; i < links.size(); ++i) {
+      const LinkItem& link = links[i];
+      const int number = static_cast<int>(i) + 1;
+      const std::string section = "link" + std::to_string(number);
+      const launcher::LinkControl control = launcher::ControlForLinkType(link.type);
+      if (control == launcher::LinkControl::Browser) {
+        ++browsers;
+        const skin::Rect r{link.x, link.y, link.x + link.width, link.y + link.height};
+        if (artwork.decoded && !Inside(r, artwork.width, artwork.height))
+          Add(Severity::Error, "[" + section + "]",
+              "the page's rectangle " + RectText(r) + " is not inside the launcher artwork (" +
+                  Size(artwork.width, artwork.height) + ")");
+        if (launcherRuns && !skin::IsOpenableLink(link.url.str()))
+          Add(Severity::Error, Where(section, "url"),
+              Quote(link.url.str()) + " is not an http:// or https:// address: the launcher's "
+                                      "page cannot open it");
+        continue;
+      }
+      if (control != launcher::LinkControl::Button) {
+        Add(Severity::Warning, Where(section, "type"),
+            std::to_string(link.type) + " makes nothing (1 to 3 are buttons, 4 the page)");
+        continue;
+      }
+      const std::string user = "button of [" + section + "]";
+      Image normal;
+      for (char suffix : {'n', 'd', 'o'}) {
+        const Image image = LoadImage(config, launcher::ButtonImageMember(number, suffix), user,
+                                      suffix == 'n' ? "the button is not made"
+                                                    : "the button shows no picture in that state");
+        if (suffix == 'n') normal = image;
+      }
+      if (normal.decoded && artwork.decoded) {
+        const skin::Rect r{link.x, link.y, link.x + normal.width, link.y + normal.height};
+        if (!Inside(r, artwork.width, artwork.height))
+          Add(Severity::Error, "[" + section + "]",
+              "the button's rectangle " + RectText(r) + " is not inside the launcher artwork (" +
+                  Size(artwork.width, artwork.height) + ")");
+      }
+      if (link.type == launcher::kLinkOpen && !skin::IsOpenableLink(link.url.str()))
+        Add(Severity::Error, Where(section, "url"),
+            Quote(link.url.str()) + " is not an http:// or https:// address: the button will "
+                                    "refuse to open it");
+    }
+    if (launcherRuns && browsers == 0)
+      Add(Severity::Error, Where("global", "linkCount"),
+          "no link has type 4: the launcher shows no login page");
+
+    const Image style = LoadImage(config, kStyleImage, "the game window's frame and buttons",
+                                  "the game window's set-up stops");
+    LoadImage(config, kLogoImage, "the game window's logo", "the game window's set-up stops");
+    CheckPictures(config, style);
+  }
+
+  void CheckPictures(CLauncherConfig& config, const Image& style) {
+    const std::vector<GamePicItem>& pictures = config.GetPictures();
+    std::set<int> used;
+    const std::vector<int>& edges = config.GetEdgeImages();
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+      const int picture = edges[k];
+      if (picture >= 1 && static_cast<std::size_t>(picture) <= pictures.size()) {
+        used.insert(picture);
+        continue;
+      }
+      Add(Severity::Warning, Where("global", "edgeImage" + std::to_string(k + 1)),
+          std::to_string(picture) + " names no picture (picCount=" +
+              std::to_string(pictures.size()) + "): frame piece " + std::to_string(k + 1) +
+              " stays empty");
+    }
+    const std::vector<GameButtonItem>& buttons = config.GetGameButtons();
+    for (std::size_t b = 0; b < buttons.size(); ++b) {
+      const GameButtonItem& button = buttons[b];
+      const std::string section = "gamebutton" + std::to_string(b + 1);
+      const GamePicItem* picture = game::ButtonPicture(button, pictures);
+      if (!picture) {
+        Add(Severity::Warning, Where(section, "image"),
+            std::to_string(button.image) + " names no picture (picCount=" +
+                std::to_string(pictures.size()) + "): no button is made");
+        continue;
+      }
+      used.insert(button.image);
+      if (style.decoded) {
+        const std::array<skin::Rect, 3> sources = game::ButtonImageSources(*picture);
+        const skin::Rect& last = sources[2];
+        if (Inside(sources[0], style.width, style.height) &&
+            !Inside(last, style.width, style.height))
+          Add(Severity::Error, "[gamePic" + std::to_string(button.image) + "]",
+              "the picture of [" + section + "] needs three images of " +
+                  std::to_string(picture->height) + " px one under the other (interval " +
+                  std::to_string(picture->interval) + "), down to y=" + std::to_string(last.bottom) +
+                  ", but " + kStyleImage + " is " + std::to_string(style.height) + " px high");
+      }
+      if (game::ButtonHasLink(button.type) && !button.url.empty() &&
+          !skin::IsOpenableLink(button.url.str()))
+        Add(Severity::Error, Where(section, "url"),
+            Quote(button.url.str()) + " is not an http:// or https:// address: the button will "
+                                      "refuse to open it");
+    }
+    if (!style.decoded) return;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+      const GamePicItem& p = pictures[i];
+      const skin::Rect r{p.x, p.y, p.x + p.width, p.y + p.height};
+      if (Inside(r, style.width, style.height)) continue;
+      const bool isUsed = used.count(static_cast<int>(i) + 1) > 0;
+      Add(isUsed ? Severity::Error : Severity::Warning, "[gamePic" + std::to_string(i + 1) + "]",
+          "the area " + RectText(r) + " is not inside " + kStyleImage + " (" +
+              Size(style.width, style.height) + ")" + (isUsed ? "" : "; no frame piece or button uses it"));
+    }
+  }
+
+  void CheckAddresses(CLauncherConfig& config) {
+    const LauncherSettings& s = config.GetSettings();
+    const std::string firstUrl = s.firstUrl.str();
+    if (!firstUrl.empty() && firstUrl.size() <= 2)
+      Add(Severity::Warning, Where("global", "firstUrl"),
+          Quote(firstUrl) + " is shorter than 3 characters: ignored, the launcher runs");
+    if (firstUrl.size() > 2 && !skin::IsOpenableLink(firstUrl))
+      Add(Severity::Error, Where("global", "firstUrl"),
+          Quote(firstUrl) + " is not an http:// or https:// address");
+    if (firstUrl.size() <= 2 && config.GetGameHeader().empty())
+      Add(Severity::Error, Where("global", "gameheader"),
+          "is empty, so it matches the first navigation: the launcher closes at once and hands "
+          "the login page on as the game address");
+    if (s.maxheader.empty())
+      Add(Severity::Warning, Where("global", "maxheader"),
+          "is empty: every completed page counts as the game page");
+    if (s.urlplatform.empty()) {
+      Add(Severity::Warning, Where("global", "urlplatform"),
+          "is empty: the player's and the server's names are not looked up");
+    } else if (!skin::IsOpenableLink(s.urlplatform.str())) {
+      Add(Severity::Error, Where("global", "urlplatform"),
+          Quote(s.urlplatform.str()) + " is not an http:// or https:// address");
+    }
+    if (!s.macCountApiUrl.empty()) {
+      std::string address;
+      if (!adapterreport::ExpandReportAddress(s.macCountApiUrl.str(), "00:00:00:00:00:00",
+                                              address))
+        Add(Severity::Error, Where("global", "macCountApiUrl"),
+            Quote(s.macCountApiUrl.str()) +
+                " is refused: it may hold one %s (the adapter address) and %% only, and must stay "
+                "within 255 characters");
+      else if (!skin::IsOpenableLink(address))
+        Add(Severity::Error, Where("global", "macCountApiUrl"),
+            Quote(s.macCountApiUrl.str()) + " is not an http:// or https:// address");
+    }
+  }
+
+  Report& report;
+  const ImageDecoder& decode;
+  std::vector<SettingEntry> entries;
+  std::map<std::string, std::map<std::string, Given>> document;  // lower-case names
+  std::set<std::string> reportedSections;
+};
+
+// Runs `check` with every message box of the program's reader recorded instead of shown.
+template <typename F>
+void WithRecordedMessages(Checker& checker, F&& check) {
+  auto previous = platform::SetMessageBoxHandler([&checker](const platform::MessageBoxRequest& r) {
+    checker.messages.push_back(r.caption == "启动失败" ? r.text : r.text + "\" (caption \"" + r.caption);
+    return platform::MessageBoxResult::Ok;
+  });
+  check();
+  platform::SetMessageBoxHandler(previous);
+}
+
+}  // namespace
+
+int Report::Count(Severity severity) const {
+  return static_cast<int>(std::count_if(problems.begin(), problems.end(),
+                                        [severity](const Problem& p) { return p.severity == severity; }));
+}
+
+Report CheckPackageFile(const std::string& path, const ImageDecoder& decode) {
+  Report report;
+  report.path = path;
+  Checker checker(report, decode);
+  WithRecordedMessages(checker, [&] {
+    CLauncherConfig config;
+    const bool opened = config.OpenPackageAt(path);
+    checker.Run(config, opened);
+  });
+  return report;
+}
+
+Report CheckPackageBytes(const std::string& bytes, const std::string& path,
+                         const ImageDecoder& decode) {
+  Report report;
+  report.path = path;
+  Checker checker(report, decode);
+  WithRecordedMessages(checker, [&] {
+    CLauncherConfig config;
+    bool opened = false;
+    if (bytes.empty())
+      platform::ShowMessageBox("启动失败", "没有附加配置文件,请打包配置文件");
+    else
+      opened = config.OpenPackageFromMemory(bytes.data(), static_cast<unsigned>(bytes.size()));
+    checker.Run(config, opened);
+  });
+  return report;
+}
+
+std::string NearestName(const std::string& name, const std::vector<std::string>& known) {
+  const std::string a = Lower(name);
+  std::string best;
+  std::size_t bestDistance = std::string::npos;
+  for (const std::string& candidate : known) {
+    const std::string b = Lower(candidate);
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+      std::size_t diagonal = row[0];
+      row[0] = i;
+      for (std::size_t j = 1; j <= b.size(); ++j) {
+        const std::size_t above = row[j];
+        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        diagonal = above;
+      }
+    }
+    if (row[b.size()] < bestDistance) {
+      bestDistance = row[b.size()];
+      best = candidate;
+    }
+  }
+  // Close enough to be a slip of the keyboard: a third of the name, at least one edit.
+  const std::size_t allowed = std::max<std::size_t>(1, std::min(a.size(), best.size()) / 3);
+  if (bestDistance == 0 || bestDistance > allowed) return "";
+  return best;
+}
+
+std::string FormatText(const Report& report) {
+  std::string out = "Package " + report.path + "\n";
+  if (!report.members.empty()) out += "\nMembers:\n";
+  for (const Member& m : report.members) {
+    const std::string method = m.method == 0   ? "stored"
+                               : m.method == 8 ? "deflated"
+                                               : "method " + std::to_string(m.method);
+    out += "  " + m.name + "  " + method + "  " + std::to_string(m.compressedSize) + " -> " +
+           std::to_string(m.uncompressedSize) + " bytes  crc " + Hex(m.crc32, 8) + "  " +
+           (m.readable ? "ok" : "refused") + "\n";
+  }
+  if (!report.settings.empty()) out += "\nSettings:\n";
+  for (const Setting& s : report.settings)
+    out += "  " + Where(s.section, s.key) + " = " + s.value + (s.given ? "" : "  (default)") + "\n";
+  if (!report.images.empty()) out += "\nImages:\n";
+  for (const Image& i : report.images)
+    out += "  " + i.member + "  " + (i.decoded ? Size(i.width, i.height) : "not decoded") + "\n";
+  out += "\nProblems:\n";
+  if (report.problems.empty()) out += "  none\n";
+  for (const Problem& p : report.problems) {
+    const char* label = p.severity == Severity::Error     ? "error"
+                        : p.severity == Severity::Warning ? "warning"
+                                                          : "note";
+    out += std::string("  ") + label + ": " + p.where + ": " + p.message + "\n";
+  }
+  const int errors = report.Count(Severity::Error);
+  const int warnings = report.Count(Severity::Warning);
+  out += "\n" + std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
+         std::to_string(warnings) + (warnings == 1 ? " warning: " : " warnings: ") +
+         (errors == 0 ? "the program runs with this package as intended\n"
+                      : "the program would fail or misbehave with this package\n");
+  return out;
+}
+
+std::string FormatJson(const Report& report) {
+  Json::Value root(Json::objectValue);
+  root["package"] = report.path;
+  root["ok"] = report.ExitCode() == 0;
+  root["exitCode"] = report.ExitCode();
+  root["errors"] = report.Count(Severity::Error);
+  root["warnings"] = report.Count(Severity::Warning);
+  Json::Value& members = root["members"] = Json::Value(Json::arrayValue);
+  for (const Member& m : report.members) {
+    Json::Value v;
+    v["name"] = m.name;
+    v["method"] = m.method;
+    v["compressedSize"] = m.compressedSize;
+    v["uncompressedSize"] = m.uncompressedSize;
+    v["crc32"] = Hex(m.crc32, 8);
+    v["readable"] = m.readable;
+    members.append(v);
+  }
+  Json::Value& settings = root["settings"] = Json::Value(Json::arrayValue);
+  for (const Setting& s : report.settings) {
+    Json::Value v;
+    v["section"] = s.section;
+    v["key"] = s.key;
+    v["value"] = s.value;
+    v["default"] = !s.given;
+    settings.append(v);
+  }
+  Json::Value& images = root["images"] = Json::Value(Json::arrayValue);
+  for (const Image& i : report.images) {
+    Json::Value v;
+    v["member"] = i.member;
+    v["decoded"] = i.decoded;
+    v["width"] = i.width;
+    v["height"] = i.height;
+    images.append(v);
+  }
+  Json::Value& problems = root["problems"] = Json::Value(Json::arrayValue);
+  for (const Problem& p : report.problems) {
+    Json::Value v;
+    v["severity"] = p.severity == Severity::Error     ? "error"
+                    : p.severity == Severity::Warning ? "warning"
+                                                      : "note";
+    v["where"] = p.where;
+    v["message"] = p.message;
+    problems.append(v);
+  }
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "  ";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, root) + "\n";
+}
+
+}  // namespace packagecheck

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The built Launcher's command line without any display: help, version, unknown options and a
+# bad --command id end at once with their exit codes.
+# usage: launcher_cli.sh LAUNCHER
+set -uo pipefail
+launcher=$1
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failed=0
+
+# expect CODE STREAM(out|err) TEXT ARGS...: runs the program, checks its exit code and that the
+# named stream holds TEXT while the other one stays empty.
+expect() {
+  local code=$1 stream=$2 text=$3
+  shift 3
+  timeout 30 "$launcher" "$@" >out 2>err
+  local rc=$?
+  local other=err
+  [ "$stream" = err ] && other=out
+  if [ "$rc" -ne "$code" ] || ! grep -qF -- "$text" "$stream" || [ -s "$other" ]; then
+    echo "FAIL: Launcher $* -> $rc (want $code, '$text' on std$stream)"
+    sed 's/^/  out: /' out; sed 's/^/  err: /' err
+    failed=1
+  else
+    echo "ok: Launcher $* -> $rc"
+  fi
+}
+
+expect 0 out "Usage: Launcher" --help
+expect 0 out "--check" -h
+expect 0 out "Launcher @PROJECT_VERSION@" --version
+expect 2 err "unknown option --no-such-thing" --no-such-thing
+expect 2 err "Usage: Launcher" --
+expect 2 err "--json belongs to --check" --json
+expect 2 err "usage:" --command 42
+exit $failed
