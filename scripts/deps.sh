@@ -10,6 +10,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libzip-dev
   xvfb xauth x11-utils xdotool xcompmgr imagemagick fonts-noto-cjk fonts-dejavu-core
   clang libclang-rt-14-dev python3 zip unzip
+  appstream desktop-file-utils dpkg-dev file
 )
 missing=()
 for p in "${PKGS[@]}"; do
