@@ -618,6 +618,18 @@ class Checker {
       Add(Severity::Error, Where("global", "gameheader"),
           "is empty, so it matches the first navigation: the launcher closes at once and hands "
           "the login page on as the game address");
+    // A marker written as a whole address must carry a scheme the pages can have.
+    const std::pair<const char*, std::string> markers[] = {
+        {"gameheader", config.GetGameHeader().str()}, {"maxheader", s.maxheader.str()}};
+    for (const auto& [key, marker] : markers) {
+      const std::size_t scheme = marker.find("://");
+      if (scheme == std::string::npos) continue;
+      const std::string name = Lower(marker.substr(0, scheme));
+      if (name != "http" && name != "https")
+        Add(Severity::Error, Where("global", key),
+            Quote(marker) + " names a scheme other than http:// or https://: no page address "
+                            "ever contains it");
+    }
     if (s.maxheader.empty())
       Add(Severity::Warning, Where("global", "maxheader"),
           "is empty: every completed page counts as the game page");

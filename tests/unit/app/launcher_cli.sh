@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The built Launcher's command line without any display: help, version, unknown options and a
 # bad --command id end at once with their exit codes.
-# usage: launcher_cli.sh LAUNCHER
+# The package checker runs without a display too: the demo package passes, a missing one fails,
+# and --json prints one JSON document.
+# usage: launcher_cli.sh LAUNCHER DEMO-PACKAGE
 set -uo pipefail
-launcher=$1
+launcher=$1 demo=$2
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -35,4 +37,15 @@ expect 2 err "unknown option --no-such-thing" --no-such-thing
 expect 2 err "Usage: Launcher" --
 expect 2 err "--json belongs to --check" --json
 expect 2 err "usage:" --command 42
+expect 0 out "0 errors, 0 warnings" --check "$demo"
+expect 1 out "cannot be read" --check
+expect 1 out "cannot be read" --check missing.zip --json
+cp "$demo" config.zip
+expect 0 out "Package config.zip" --check
+timeout 30 "$launcher" --check --json >out 2>err
+if [ $? -eq 0 ] && python3 -c 'import json,sys; d=json.load(open("out")); sys.exit(0 if d["ok"] and d["members"] else 1)'; then
+  echo "ok: --check --json parses"
+else
+  echo "FAIL: --check --json"; failed=1
+fi
 exit $failed
