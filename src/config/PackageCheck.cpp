@@ -522,9 +522,9 @@ class Checker {
       const std::string user = "button of [" + section + "]";
       Image normal;
       for (char suffix : {'n', 'd', 'o'}) {
-        const Image image = LoadImage(config, launcher::ButtonImageMember(number, suffix), user,
-                                      suffix == 'n' ? "the button is not made"
-                                                    : "the button shows no picture in that state");
+        const Image image =
+            LoadImage(config, launcher::ButtonImageMember(number, suffix), user,
+                      "the player sees \"读取图片失败\" and the launcher makes no further links");
         if (suffix == 'n') normal = image;
       }
       if (normal.decoded && artwork.decoded) {
@@ -544,8 +544,9 @@ class Checker {
           "no link has type 4: the launcher shows no login page");
 
     const Image style = LoadImage(config, kStyleImage, "the game window's frame and buttons",
-                                  "the game window's set-up stops");
-    LoadImage(config, kLogoImage, "the game window's logo", "the game window's set-up stops");
+                                  "the player sees \"读取图片失败\" and the game window's set-up stops");
+    LoadImage(config, kLogoImage, "the game window's logo",
+              "the player sees \"读取图片失败\" and the game window's set-up stops");
     CheckPictures(config, style);
   }
 
@@ -714,17 +715,19 @@ std::string NearestName(const std::string& name, const std::vector<std::string>&
   std::size_t bestDistance = std::string::npos;
   for (const std::string& candidate : known) {
     const std::string b = Lower(candidate);
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    // Edit distance where swapping two neighbouring letters counts as one edit.
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
-      std::size_t diagonal = row[0];
-      row[0] = i;
       for (std::size_t j = 1; j <= b.size(); ++j) {
-        const std::size_t above = row[j];
-        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-        diagonal = above;
+        d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                            d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+          d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
       }
     }
+    const std::vector<std::size_t>& row = d[a.size()];
     if (row[b.size()] < bestDistance) {
       bestDistance = row[b.size()];
       best = candidate;

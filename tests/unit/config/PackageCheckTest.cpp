@@ -137,7 +137,7 @@ TEST_F(PackageCheck, BrokenPackages) {
       {"no logo", [](Package& p) { p.members.erase("config/logo.png"); }, "config/logo.png",
        "set-up stops", 1},
       {"link button without its hover image", [](Package& p) { p.members.erase("config/2_o.png"); },
-       "config/2_o.png", "missing", 1},
+       "config/2_o.png", "missing (button of [link2]): the player sees \"读取图片失败\"", 1},
       {"misspelt key", [](Package& p) {
          p.settings["global"].erase("gameheader");
          p.settings["global"]["gamehaeder"] = "/game/";
@@ -306,6 +306,8 @@ TEST(NearestName, Table) {
   EXPECT_EQ(packagecheck::NearestName("maxHeadr", known), "maxheader");
   EXPECT_EQ(packagecheck::NearestName("linkcont", known), "linkCount");
   EXPECT_EQ(packagecheck::NearestName("uri", known), "url");
+  EXPECT_EQ(packagecheck::NearestName("widht", {"x", "width", "height"}), "width");
+  EXPECT_EQ(packagecheck::NearestName("tpye", {"type", "title"}), "type");
   EXPECT_EQ(packagecheck::NearestName("favouriteColour", known), "");
   EXPECT_EQ(packagecheck::NearestName("GAMEHEADER", known), "");  // the same key
 }
