@@ -9,7 +9,7 @@
 
 namespace packagecheck {
 
-enum class Severity { Note, Warning, Error };
+enum class Severity { Warning, Error };
 
 struct Problem {
   Severity severity = Severity::Error;

@@ -13,6 +13,7 @@
 
 #include "ConfigTestSupport.h"
 #include "ZipWriter.h"
+#include "config/LauncherConfig.h"
 #include "config/PackageImage.h"
 #include "platform/CodePage.h"
 
@@ -116,8 +117,8 @@ TEST_F(PackageCheck, SoundPackageHasNoProblems) {
 struct BrokenCase {
   const char* name;
   std::function<void(Package&)> breakIt;
-  const char* where;
-  const char* message;
+  std::string where;
+  std::string message;
   int exitCode;
 };
 
@@ -183,7 +184,14 @@ TEST_F(PackageCheck, BrokenPackages) {
       {"misspelt section", [](Package& p) { p.settings["gamebuton1"] = {{"x", "1"}}; },
        "[gamebuton1]", "did you mean [gamebutton1]?", 0},
       {"count cut at the bound", [](Package& p) { p.settings["global"]["menuCount"] = "99999"; },
-       "[global] menuCount", "99999 is cut to 4096", 0},
+       "[global] menuCount", "99999 is cut to " + std::to_string(kMaxListEntries), 0},
+      {"section beyond the bound",
+       [](Package& p) {
+         p.settings["global"]["menuCount"] = "99999";
+         p.settings["menu" + std::to_string(kMaxListEntries + 1)] = {{"title", "x"}};
+       },
+       "[menu" + std::to_string(kMaxListEntries + 1) + "]",
+       "(cut to " + std::to_string(kMaxListEntries) + "): the program does not read it", 0},
       {"frame piece without picture", [](Package& p) { p.settings["global"]["edgeImage3"] = "9"; },
        "[global] edgeImage3", "frame piece 3 stays empty", 0},
       {"empty maxheader", [](Package& p) { p.settings["global"]["maxheader"] = ""; },
