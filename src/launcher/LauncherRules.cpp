@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "net/WebAddress.h"
+
 namespace launcher {
 namespace {
 constexpr std::string_view kQqOauthLoginJump = "graph.qq.com/oauth/login_jump";
@@ -15,6 +17,11 @@ bool Contains(std::string_view text, std::string_view part) {
 bool IsGameAddress(std::string_view url, std::string_view gameHeader) {
   return Contains(url, gameHeader) && !Contains(url, kQqOauthLoginJump) &&
          !Contains(url, kQqLoginFrame);
+}
+
+LoginNavigation DecideLoginNavigation(std::string_view url, std::string_view gameHeader) {
+  if (!IsGameAddress(url, gameHeader)) return LoginNavigation::Pass;
+  return net::IsWebAddress(url) ? LoginNavigation::Take : LoginNavigation::Refuse;
 }
 
 bool ShouldUnhideBrowsers(std::string_view url) {

@@ -9,6 +9,14 @@ namespace launcher {
 // (plain, case-sensitive; an empty header is in every address) and is none of the QQ login pages.
 bool IsGameAddress(std::string_view url, std::string_view gameHeader);
 
+enum class LoginNavigation {
+  Pass,  // not a game address: the login page goes on
+  Take,  // the game address: handed over, the launcher closes
+  Refuse,  // a game address that is no web address: cancelled and never handed over
+};
+// What the launcher does with a navigation of its login page.
+LoginNavigation DecideLoginNavigation(std::string_view url, std::string_view gameHeader);
+
 // A completed page that shows the launcher's browsers: neither "about:blank" nor "javacript".
 bool ShouldUnhideBrowsers(std::string_view url);
 

@@ -135,9 +135,16 @@ void CLauncherStandardDlg::OnBeforeNavigate2(const QString& url, bool* cancel) {
     return;
   }
   const std::string text = codepage::Utf16ToSystem(url.toStdU16String());
-  if (!launcher::IsGameAddress(text, theApp.GetConfig().GetGameHeader().view())) {
-    qCDebug(lcLauncher) << "navigation passes:" << url;
-    return;
+  switch (launcher::DecideLoginNavigation(text, theApp.GetConfig().GetGameHeader().view())) {
+    case launcher::LoginNavigation::Pass:
+      qCDebug(lcLauncher) << "navigation passes:" << url;
+      return;
+    case launcher::LoginNavigation::Refuse:
+      qCDebug(lcLauncher) << "game address refused, not a web address:" << url;
+      if (cancel) *cancel = true;
+      return;
+    case launcher::LoginNavigation::Take:
+      break;
   }
   qCDebug(lcLauncher) << "game address taken:" << url;
   gameAddressTaken = true;

@@ -8,6 +8,7 @@
 #include "config/LauncherConfig.h"
 #include "net/Ccommon.h"
 #include "net/HttpClient.h"
+#include "net/WebAddress.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -166,6 +167,14 @@ LookupResult LookupServerName(const LauncherSettings& settings, const std::strin
 }
 
 LookupResult LookupChatAddress(const LauncherSettings& settings) {
-  return Lookup(platformapi::SignedAddress(settings, '2'), kChatAddressFailure,
-                platformapi::ParseChatAddressReply, platformapi::kChatAddressMaxBytes);
+  LookupResult result = Lookup(platformapi::SignedAddress(settings, '2'), kChatAddressFailure,
+                               platformapi::ParseChatAddressReply,
+                               platformapi::kChatAddressMaxBytes);
+  // The reply travels unprotected: an address that is not a web address (a local file, a
+  // script, another scheme) is no address at all, and nothing gets loaded.
+  if (result.kind == LookupResult::Value && !net::IsWebAddress(result.value)) {
+    result.kind = LookupResult::NoValue;
+    result.value.clear();
+  }
+  return result;
 }

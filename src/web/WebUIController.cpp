@@ -50,6 +50,7 @@ const char kNoExternalScript[] = R"JS(
 // per task; the channel transport lives in the top frame only, so subframes post their batches to
 // it. The channel client (qwebchannel.js) is prepended inside the same function scope.
 const char kExternalScript[] = R"JS(
+  if (location.protocol === 'file:') return;
   var TAG = '__launcherExternalCalls';
   var BATCH = 5000;
   var isTop = window === window.top;
@@ -174,6 +175,8 @@ PageArg ToPageArg(const QJsonObject& packed) {
 ExternalBridge::ExternalBridge(CWebUIController* controller) : QObject(controller), owner(controller) {}
 
 void ExternalBridge::deliver(const QJsonArray& calls) {
+  // A local file's document never reaches the program, whatever loaded it.
+  if (owner->url().isLocalFile() || owner->url().scheme() == QLatin1String("file")) return;
   pending.push_back(calls);
   emit callsReceived(static_cast<int>(calls.size()));
   // A call may close its window (deleting this page) or open a nested event loop (a message box):

@@ -30,6 +30,28 @@ TEST(GameAddress, Recognition) {
     EXPECT_EQ(IsGameAddress(c.url, c.header), c.game) << c.url << " / " << c.header;
 }
 
+TEST(GameAddress, OnlyWebAddressesAreHandedOver) {
+  const struct {
+    const char* url;
+    const char* header;
+    LoginNavigation decision;
+  } cases[] = {
+      {"http://s1.game.example/play?sid=1", "play", LoginNavigation::Take},
+      {"HTTPS://s1.game.example/play", "play", LoginNavigation::Take},
+      {"http://www.example/login", "play", LoginNavigation::Pass},
+      {"file:///tmp/play.html", "play", LoginNavigation::Refuse},
+      {"javascript:location='play'", "play", LoginNavigation::Refuse},
+      {"data:text/html,play", "play", LoginNavigation::Refuse},
+      {"ftp://s1.game.example/play", "play", LoginNavigation::Refuse},
+      {"about:blank", "", LoginNavigation::Refuse},  // empty header: the first web address counts
+      {"http://127.0.0.1/login", "", LoginNavigation::Take},
+      {"https://graph.qq.com/oauth/login_jump?play", "play", LoginNavigation::Pass},
+      {"file:///graph.qq.com/oauth/login_jump?play", "play", LoginNavigation::Pass},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DecideLoginNavigation(c.url, c.header), c.decision) << c.url << " / " << c.header;
+}
+
 TEST(Unhide, BlankAndJavacriptStayHidden) {
   EXPECT_FALSE(ShouldUnhideBrowsers("about:blank"));
   EXPECT_FALSE(ShouldUnhideBrowsers("http://x/?about:blank"));

@@ -299,13 +299,40 @@ TEST_F(PlatformApiLookup, BadRepliesAndTransportFailuresGiveNoValue) {
 
 TEST_F(PlatformApiLookup, OverlongValueIsCutToItsField) {
   RawHttpServer server(Answer(200, "{\"errno\":\"0\",\"data\":{\"user_name\":\"" +
-                                       std::string(5000, 'n') + "\",\"gsurl\":\"" +
+                                       std::string(5000, 'n') + "\",\"gsurl\":\"http://127.0.0.1/" +
                                        std::string(5000, 'g') + "\"},\"servername\":\"" +
                                        std::string(5000, 's') + "\"}"));
   const LauncherSettings s = KeyedSettings(server.Url("/"));
   EXPECT_EQ(LookupUserName(s).value, std::string(254, 'n'));
   EXPECT_EQ(LookupServerName(s, "").value, std::string(253, 's'));
-  EXPECT_EQ(LookupChatAddress(s).value, std::string(253, 'g'));
+  EXPECT_EQ(LookupChatAddress(s).value, "http://127.0.0.1/" + std::string(253 - 17, 'g'));
+}
+
+TEST_F(PlatformApiLookup, ChatAddressOnlyAsAWebAddress) {
+  const struct {
+    const char* gsurl;
+    bool loaded;
+  } cases[] = {
+      {"http://127.0.0.1/gm/chat", true},
+      {"HTTPS://localhost/gm", true},
+      {"file:///etc/passwd", false},
+      {"FILE:///home/player/.ssh/id_rsa", false},
+      {"javascript:alert(1)", false},
+      {"data:text/html,<script>external.getNewMsg()</script>", false},
+      {"about:blank", false},
+      {"qrc:/launcher/icon.png", false},
+      {"//127.0.0.1/gm", false},
+      {"/gm/chat", false},
+      {"http:/127.0.0.1", false},
+      {"http://127.0.0.1/a b", false},
+      {"http://", false},
+  };
+  for (const auto& c : cases) {
+    RawHttpServer server(Answer(200, std::string(R"({"data":{"gsurl":")") + c.gsurl + "\"}}"));
+    const LookupResult result = LookupChatAddress(KeyedSettings(server.Url("/api/")));
+    EXPECT_EQ(result.kind, c.loaded ? LookupResult::Value : LookupResult::NoValue) << c.gsurl;
+    EXPECT_EQ(result.value, c.loaded ? c.gsurl : "") << c.gsurl;
+  }
 }
 
 TEST_F(PlatformApiLookup, LongSettingsAreSentWhole) {
