@@ -26,10 +26,11 @@ void Fail(const char* text, const char* caption = kStartupCaption) {
   platform::ShowMessageBox(caption, text);
 }
 
-int ReadCount(const CSimpleIniA& ini, const char* key) {
+// A count beyond its bound is cut there: the later sections are ignored.
+int ReadCount(const CSimpleIniA& ini, const char* key, int bound) {
   const char* value = ini.GetValue(kGlobal, key, nullptr);
   const int count = value ? ParseDecimal(value) : 0;
-  return count > kMaxListEntries ? kMaxListEntries : count;
+  return count > bound ? bound : count;
 }
 
 int ReadInt(const CSimpleIniA& ini, const char* section, const char* key, int fallback) {
@@ -128,12 +129,21 @@ bool CLauncherConfig::ReadMember(const char* member, std::vector<unsigned char>&
   return true;
 }
 
+bool IsImageSizeAccepted(long long width, long long height) {
+  return width > 0 && height > 0 && width <= bounds::kMaxImageSide &&
+         height <= bounds::kMaxImageSide && width * height <= bounds::kMaxImagePixels;
+}
+
+void ReportImageFailure(const char* caption) {
+  Fail("读取图片失败", caption ? caption : kStartupCaption);
+}
+
 bool CLauncherConfig::ReadImageMember(const char* member, std::vector<unsigned char>& bytes,
                                       const char* missingCaption) {
   int index = -1;
   ZipEntryInfo entry;
   if (FindZipEntry(package, member, false, index, entry) != ZR_OK) {
-    Fail("读取图片失败", missingCaption ? missingCaption : kStartupCaption);
+    ReportImageFailure(missingCaption);
     return false;
   }
   return ReadMember(member, bytes);
@@ -203,7 +213,7 @@ bool CLauncherConfig::ReadSettings() {
 
   ReadText(doc, kGlobal, "gameheader", gameheader);
   links.clear();
-  const int linkCount = ReadCount(doc, "linkCount");
+  const int linkCount = ReadCount(doc, "linkCount", bounds::kMaxLinks);
   s.left = ReadInt(doc, kGlobal, "left", 0);
   s.right = ReadInt(doc, kGlobal, "right", 0);
   s.top = ReadInt(doc, kGlobal, "top", 0);
@@ -250,7 +260,7 @@ bool CLauncherConfig::ReadSettings() {
   ReadText(doc, kGlobal, "server", s.server);
   ReadText(doc, kGlobal, "version", s.version);
   s.port = ReadInt(doc, kGlobal, "port", 80);
-  const int menuCount = ReadCount(doc, "menuCount");
+  const int menuCount = ReadCount(doc, "menuCount", bounds::kMaxMenus);
   s.logx = ReadInt(doc, kGlobal, "logx", 0);
   s.logy = ReadInt(doc, kGlobal, "logy", 0);
   s.titlex = ReadInt(doc, kGlobal, "titlex", 0);
@@ -283,7 +293,7 @@ bool CLauncherConfig::ReadSettings() {
   }
 
   pictures.clear();
-  const int picCount = ReadCount(doc, "picCount");
+  const int picCount = ReadCount(doc, "picCount", bounds::kMaxPictures);
   for (int i = 1; i <= picCount; ++i) {
     const std::string name = SectionName("gamePic%d", i);
     GamePicItem pic;
@@ -297,7 +307,7 @@ bool CLauncherConfig::ReadSettings() {
   }
 
   gameButtons.clear();
-  const int gameButtonCount = ReadCount(doc, "gameButtonCount");
+  const int gameButtonCount = ReadCount(doc, "gameButtonCount", bounds::kMaxGameButtons);
   for (int i = 1; i <= gameButtonCount; ++i) {
     const std::string name = SectionName("gamebutton%d", i);
     GameButtonItem button;

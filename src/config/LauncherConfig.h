@@ -159,6 +159,22 @@ class CLauncherConfig {
   std::vector<int> edgeImages;
 };
 
+// Bounds on what a package may ask for; beyond them lists are cut and images refused.
+namespace bounds {
+inline constexpr int kMaxLinks = 64;
+inline constexpr int kMaxMenus = 256;
+inline constexpr int kMaxPictures = 1024;
+inline constexpr int kMaxGameButtons = 256;
+inline constexpr int kMaxImageSide = 8192;                      // pixels, either direction
+inline constexpr long long kMaxImagePixels = 4096LL * 4096LL;  // 64 MiB decoded
+}  // namespace bounds
+
+// An image of width x height pixels is within the bounds.
+bool IsImageSizeAccepted(long long width, long long height);
+
+// The image message "读取图片失败" with `caption` (the start-up caption when null).
+void ReportImageFailure(const char* caption);
+
 // Decimal reading of integer settings: leading blanks skipped, optional sign, digits up to the
 // first other character; no digits give 0. Overflow saturates.
 int ParseDecimal(const char* text);

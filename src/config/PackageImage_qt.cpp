@@ -1,24 +1,51 @@
 #include "config/PackageImage.h"
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
 #include <vector>
 
 #include "config/LauncherConfig.h"
 
 namespace {
 
+enum class Decoded { Image, Undecodable, TooLarge };
+
+Decoded DecodeBounded(const std::vector<unsigned char>& bytes, QImage& image) {
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                            static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  // The header's size decides before a single pixel is allocated.
+  const QSize size = reader.size();
+  if (size.isValid() && !IsImageSizeAccepted(size.width(), size.height())) return Decoded::TooLarge;
+  QImage decoded;
+  if (!reader.read(&decoded)) return Decoded::Undecodable;
+  if (!IsImageSizeAccepted(decoded.width(), decoded.height())) return Decoded::TooLarge;
+  image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  return image.isNull() ? Decoded::Undecodable : Decoded::Image;
+}
+
 bool Decode(CLauncherConfig& config, const char* member, const char* caption, QImage& image) {
   std::vector<unsigned char> bytes;
   if (!config.ReadImageMember(member, bytes, caption)) return false;
-  return DecodePackageImageBytes(bytes, image);
+  switch (DecodeBounded(bytes, image)) {
+    case Decoded::Image:
+      return true;
+    case Decoded::TooLarge:
+      ReportImageFailure(caption);
+      return false;
+    case Decoded::Undecodable:
+      return false;
+  }
+  return false;
 }
 
 }  // namespace
 
 bool DecodePackageImageBytes(const std::vector<unsigned char>& bytes, QImage& image) {
-  QImage decoded;
-  if (!decoded.loadFromData(bytes.data(), static_cast<int>(bytes.size()))) return false;
-  image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  return !image.isNull();
+  return DecodeBounded(bytes, image) == Decoded::Image;
 }
 
 packagecheck::DecodedImage DecodePackageImage(const std::vector<unsigned char>& bytes) {

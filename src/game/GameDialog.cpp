@@ -21,6 +21,7 @@
 #include "platform/CodePage.h"
 #include "platform/HotKey.h"
 #include "platform/MessageBox.h"
+#include "skin/ImageCut.h"
 #include "skin/SkinButton.h"
 #include "web/ClientCall.h"
 #include "web/GmChatWnd.h"
@@ -304,7 +305,7 @@ void CGameDialog::ComposeServerTitle(const std::string& address) {
 // --- frame, title band and hit test ---
 
 QImage CGameDialog::CutBitmap(const QImage& source, int x, int y, int width, int height) {
-  return source.copy(x, y, width, height);
+  return skin::CutImage(source, x, y, width, height);
 }
 
 void CGameDialog::CutFrameBitmaps(const QImage& style) {

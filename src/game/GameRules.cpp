@@ -1,6 +1,7 @@
 #include "game/GameRules.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "platform/CodePage.h"
@@ -10,8 +11,14 @@ namespace game {
 
 namespace {
 
+int Saturate(long long value) {
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+// Settings may hold any 32-bit numbers: sums saturate instead of overflowing.
 Rect RectOfSize(int left, int top, int width, int height) {
-  return Rect{left, top, left + width, top + height};
+  return Rect{left, top, Saturate(static_cast<long long>(left) + width),
+              Saturate(static_cast<long long>(top) + height)};
 }
 
 bool Contains(std::string_view text, std::string_view part) {
@@ -180,6 +187,21 @@ Operation OutsideCommandOperation(int commandId) {
   }
 }
 
+int OutsideCommandFromLine(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
+  while (end > begin && (text[end - 1] == '\n' || text[end - 1] == '\r' || text[end - 1] == ' '))
+    --end;
+  if (begin == end || end - begin > 5) return 0;
+  int id = 0;
+  for (std::size_t i = begin; i < end; ++i) {
+    if (text[i] < '0' || text[i] > '9') return 0;
+    id = id * 10 + (text[i] - '0');
+  }
+  return OutsideCommandOperation(id) == Operation::None ? 0 : id;
+}
+
 int ButtonDrawMode(int type) { return (type == kTypeUserName || type == kTypeGmChat) ? 1 : 0; }
 
 bool ButtonStartsHidden(int type) { return type == kTypeUserName || type == kTypeGmChat; }
@@ -196,7 +218,8 @@ const GamePicItem* ButtonPicture(const GameButtonItem& record,
 std::array<Rect, 3> ButtonImageSources(const GamePicItem& p) {
   std::array<Rect, 3> sources;
   for (int k = 0; k < 3; ++k)
-    sources[k] = RectOfSize(p.x, p.y + k * (p.height + p.interval), p.width, p.height);
+    sources[k] = RectOfSize(
+        p.x, Saturate(p.y + k * (static_cast<long long>(p.height) + p.interval)), p.width, p.height);
   return sources;
 }
 

@@ -1,7 +1,8 @@
 #include "skin/SkinRules.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "net/WebAddress.h"
 
 namespace skin {
 
@@ -26,6 +27,14 @@ Rect ClampToWorkArea(const Rect& proposed, const Rect& workArea) {
   return result;
 }
 
+Rect ClipToImage(const Rect& area, int imageWidth, int imageHeight) {
+  const Rect clipped{std::max(area.left, 0), std::max(area.top, 0),
+                     std::min(area.right, std::max(imageWidth, 0)),
+                     std::min(area.bottom, std::max(imageHeight, 0))};
+  if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return Rect{};
+  return clipped;
+}
+
 Point CentreInWorkArea(int width, int height, const Rect& workArea) {
   return Point{workArea.left + (workArea.width() - width) / 2,
                workArea.top + (workArea.height() - height) / 2};
@@ -37,20 +46,7 @@ std::string LinkFromSetting(const std::string& text) {
   return link;
 }
 
-bool IsOpenableLink(const std::string& address) {
-  std::string scheme;
-  const std::size_t colon = address.find(':');
-  if (colon == std::string::npos) return false;
-  for (std::size_t i = 0; i < colon; ++i)
-    scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(address[i])));
-  if (scheme != "http" && scheme != "https") return false;
-  // A host must follow; control characters and blanks have no place in an address.
-  if (address.compare(colon + 1, 2, "//") != 0 || address.size() <= colon + 3) return false;
-  return std::none_of(address.begin(), address.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u <= 0x20 || u == 0x7F;
-  });
-}
+bool IsOpenableLink(const std::string& address) { return net::IsWebAddress(address); }
 
 ButtonMode ButtonModeFromStyle(unsigned style) {
   const unsigned s = style & 0xFFFFu;

@@ -26,6 +26,9 @@ struct Point {
 // held against its left (top) edge.
 Rect ClampToWorkArea(const Rect& proposed, const Rect& workArea);
 
+// The part of `area` that lies inside an image of width x height; empty (all zero) when none.
+Rect ClipToImage(const Rect& area, int imageWidth, int imageHeight);
+
 // Top-left corner that centres an outer size of width x height in the work area (truncating).
 Point CentreInWorkArea(int width, int height, const Rect& workArea);
 

@@ -16,6 +16,7 @@
 #include "game/GameRules.h"
 #include "net/PlatformApi.h"
 #include "platform/CodePage.h"
+#include "skin/ImageCut.h"
 #include "skin/SkinButton.h"
 #include "web/ClientCall.h"
 #include "web/ExternalDispatch.h"
@@ -96,7 +97,7 @@ bool CGmChatWnd::OnCreate() {
     const std::array<skin::Rect, 3> sources = game::ButtonImageSources(*picture);
     QImage images[3];
     for (int k = 0; k < 3; ++k)
-      images[k] = style.copy(ToQRect(sources[static_cast<std::size_t>(k)]));
+      images[k] = skin::CutImage(style, sources[static_cast<std::size_t>(k)]);
     closeButton->SetImages(&images[0], &images[1], &images[2]);
     connect(closeButton, &CxSkinButton::Command, this, &CGmChatWnd::OnButtonCommand);
   } else {

@@ -5,6 +5,9 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <zlib.h>
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,19 @@ std::string Png() {
   return bytes.toStdString();
 }
 
+// A small PNG whose header claims width x height: decoders size their buffers from it.
+std::string PngClaiming(std::uint32_t width, std::uint32_t height) {
+  std::string png = Png();
+  const std::size_t ihdr = png.find("IHDR");
+  for (int i = 0; i < 4; ++i) {
+    png[ihdr + 4 + i] = static_cast<char>(width >> (24 - 8 * i));
+    png[ihdr + 8 + i] = static_cast<char>(height >> (24 - 8 * i));
+  }
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.data() + ihdr), 17);
+  for (int i = 0; i < 4; ++i) png[ihdr + 17 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  return png;
+}
+
 class PackageImage : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -32,6 +48,10 @@ class PackageImage : public ::testing::Test {
     w.Add("config/main1.png", Png(), ZipWriter::Stored);
     w.Add("config/style.png", Png(), ZipWriter::Deflated);
     w.Add("config/broken.png", "not a picture at all", ZipWriter::Deflated);
+    w.Add("config/wide.png", PngClaiming(8193, 1), ZipWriter::Deflated);
+    w.Add("config/tall.png", PngClaiming(1, 100000), ZipWriter::Deflated);
+    w.Add("config/huge.png", PngClaiming(5790, 5790), ZipWriter::Deflated);
+    w.Add("config/side.png", PngClaiming(8192, 2048), ZipWriter::Deflated);
     zip = w.Finish();
     ASSERT_TRUE(config.OpenPackageFromMemory(zip.data(), static_cast<unsigned>(zip.size())));
   }
@@ -66,6 +86,28 @@ TEST_F(PackageImage, UndecodableIsFalseWithoutMessage) {
   EXPECT_FALSE(LoadImageFromPackage(config, "config/broken.png", image));
   EXPECT_FALSE(LoadBitmapFromPackage(config, "config/broken.png", image));
   EXPECT_TRUE(box.messages.empty());
+}
+
+TEST_F(PackageImage, OversizedImagesAreRefusedWithTheImageMessage) {
+  QImage image;
+  EXPECT_FALSE(LoadImageFromPackage(config, "config/wide.png", image));
+  EXPECT_FALSE(LoadImageFromPackage(config, "config/tall.png", image));
+  EXPECT_FALSE(LoadBitmapFromPackage(config, "config/huge.png", image));
+  EXPECT_EQ(box.messages, (std::vector<RecordedMessage>{{"启动失败", "读取图片失败"},
+                                                        {"启动失败", "读取图片失败"},
+                                                        {"启动失败！", "读取图片失败"}}));
+  EXPECT_TRUE(image.isNull());
+}
+
+TEST(ImageBounds, SidesAndArea) {
+  EXPECT_TRUE(IsImageSizeAccepted(1, 1));
+  EXPECT_TRUE(IsImageSizeAccepted(8192, 2048));
+  EXPECT_TRUE(IsImageSizeAccepted(4096, 4096));
+  EXPECT_FALSE(IsImageSizeAccepted(4097, 4096));
+  EXPECT_FALSE(IsImageSizeAccepted(8193, 1));
+  EXPECT_FALSE(IsImageSizeAccepted(1, 8193));
+  EXPECT_FALSE(IsImageSizeAccepted(0, 10));
+  EXPECT_FALSE(IsImageSizeAccepted(-5, 10));
 }
 
 }  // namespace

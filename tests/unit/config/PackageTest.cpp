@@ -59,10 +59,11 @@ TEST(Package, OpenFailuresShowTheirMessages) {
 TEST(Package, FileTooLargeToMapShowsTheMappingMessage) {
   TemporaryWorkingDirectory dir;
   const std::string path = dir.path() + "/config.zip";
-  // A sparse file just over 4 GB: the reader addresses the block with 32-bit sizes.
+  // A sparse file just over the largest package the program copies into memory.
   std::FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
-  const bool sized = ftruncate(fileno(f), 0x100000001LL) == 0;
+  const bool sized =
+      ftruncate(fileno(f), static_cast<off_t>(platform::MappedFile::kMaxSize) + 1) == 0;
   std::fclose(f);
   if (!sized) GTEST_SKIP() << "no sparse files here";
   RecordingMessages box;

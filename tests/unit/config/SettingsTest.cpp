@@ -220,11 +220,26 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         EdgeCase{"NoMultiLineValues", kOneLink + "title=<<<END\nline\nEND\n", true,
                  [](CLauncherConfig& c) { EXPECT_EQ(c.GetSettings().title, "<<<END"); }},
-        EdgeCase{"HugeCountsAreCut", "[global]\nlinkCount=2000000000\nmenuCount=99999999\n",
+        EdgeCase{"HugeCountsAreCut",
+                 "[global]\nlinkCount=2000000000\nmenuCount=99999999\npicCount=2147483647\n"
+                 "gameButtonCount=100000\n",
                  true,
                  [](CLauncherConfig& c) {
-                   EXPECT_EQ(c.GetLinks().size(), 4096u);
-                   EXPECT_EQ(c.GetMenus().size(), 4096u);
+                   EXPECT_EQ(c.GetLinks().size(), 64u);
+                   EXPECT_EQ(c.GetMenus().size(), 256u);
+                   EXPECT_EQ(c.GetPictures().size(), 1024u);
+                   EXPECT_EQ(c.GetGameButtons().size(), 256u);
+                 }},
+        EdgeCase{"CountsUpToTheBoundsAreKept",
+                 "[global]\nlinkCount=64\nmenuCount=256\npicCount=1024\ngameButtonCount=256\n"
+                 "[link64]\nurl=http://last/\n[link65]\nurl=http://beyond/\n",
+                 true,
+                 [](CLauncherConfig& c) {
+                   ASSERT_EQ(c.GetLinks().size(), 64u);
+                   EXPECT_EQ(c.GetLinks().back().url, "http://last/");
+                   EXPECT_EQ(c.GetMenus().size(), 256u);
+                   EXPECT_EQ(c.GetPictures().size(), 1024u);
+                   EXPECT_EQ(c.GetGameButtons().size(), 256u);
                  }}),
     [](const ::testing::TestParamInfo<EdgeCase>& p) { return std::string(p.param.label); });
 

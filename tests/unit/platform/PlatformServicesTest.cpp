@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -38,6 +39,33 @@ TEST(MappedFile, Statuses) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(f.data()), f.size()), "PK\x05\x06 bytes");
   }
   std::remove(full.c_str());
+}
+
+TEST(MappedFile, OnlyRegularFilesAndAtOnce) {
+  // A FIFO without a writer would block a plain open forever.
+  char dir[] = "/tmp/launcher-fifo-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string fifo = std::string(dir) + "/config.zip";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/null"),
+                                  std::string(dir)}) {
+    platform::MappedFile file;
+    EXPECT_EQ(file.Open(path), platform::MappedFile::Status::CannotOpen) << path;
+  }
+  std::remove(fifo.c_str());
+  rmdir(dir);
+}
+
+TEST(MappedFile, KeepsItsOwnCopyWhenTheFileChanges) {
+  const std::string original(100000, 'a');
+  const std::string path = TempFile(original);
+  platform::MappedFile file;
+  ASSERT_EQ(file.Open(path), platform::MappedFile::Status::Ok);
+  ASSERT_EQ(truncate(path.c_str(), 0), 0);  // a mapped file would fault on the next read
+  const std::string replacement = TempFile("changed");
+  ASSERT_EQ(std::rename(replacement.c_str(), path.c_str()), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data()), file.size()), original);
+  std::remove(path.c_str());
 }
 
 TEST(MessageBox, HandlerAnswersAndIsRestored) {
