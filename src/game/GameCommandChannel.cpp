@@ -44,18 +44,7 @@ bool GameCommandChannel::Listen(const QString& name) {
 QString GameCommandChannel::Name() const { return server->serverName(); }
 
 int GameCommandChannel::AcceptedCommand(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == '\n' || text[end - 1] == '\r' || text[end - 1] == ' '))
-    --end;
-  if (begin == end || end - begin > 5) return 0;
-  int id = 0;
-  for (std::size_t i = begin; i < end; ++i) {
-    if (text[i] < '0' || text[i] > '9') return 0;
-    id = id * 10 + (text[i] - '0');
-  }
-  return game::OutsideCommandOperation(id) == game::Operation::None ? 0 : id;
+  return game::OutsideCommandFromLine(text);
 }
 
 void GameCommandChannel::OnNewConnection() {

@@ -147,6 +147,9 @@ Operation ButtonShortcutOperation(int type);
 Operation MenuShortcutOperation(int type);
 // An outside command id (1526, 1527, 1528, 1530) and its operation; None for any other.
 Operation OutsideCommandOperation(int commandId);
+// The id one line of the outside-command channel names: decimal digits with blanks before and
+// a line end after; 0 when it is not exactly one of the accepted ids.
+int OutsideCommandFromLine(std::string_view line);
 
 int ButtonDrawMode(int type);     // 1 (stretched) for types 13 and 14, else 0
 bool ButtonStartsHidden(int type);  // 13 (never shown) and 14 (until the GM is named)
