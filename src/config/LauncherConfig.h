@@ -10,9 +10,6 @@
 
 struct IniDocument;
 
-// A count setting beyond any real package is cut here instead of allocating millions of entries.
-constexpr int kMaxListEntries = 4096;
-
 // One key of the settings document as written: names as in the file, the value's raw bytes.
 struct SettingEntry {
   std::string section;

@@ -118,14 +118,15 @@ struct ListSpec {
   const char* countKey;
   const KeySpec* keys;
   std::size_t keyCount;
-  int bound;  // the reader cuts the count here
+  int bound;  // the program reads no more entries than this
 };
 
 const ListSpec kLists[] = {
-    {"link", "linkCount", kLinkKeys, std::size(kLinkKeys), kMaxListEntries},
-    {"menu", "menuCount", kMenuKeys, std::size(kMenuKeys), kMaxListEntries},
-    {"gamePic", "picCount", kPictureKeys, std::size(kPictureKeys), kMaxListEntries},
-    {"gamebutton", "gameButtonCount", kButtonKeys, std::size(kButtonKeys), kMaxListEntries},
+    {"link", "linkCount", kLinkKeys, std::size(kLinkKeys), bounds::kMaxLinks},
+    {"menu", "menuCount", kMenuKeys, std::size(kMenuKeys), bounds::kMaxMenus},
+    {"gamePic", "picCount", kPictureKeys, std::size(kPictureKeys), bounds::kMaxPictures},
+    {"gamebutton", "gameButtonCount", kButtonKeys, std::size(kButtonKeys),
+     bounds::kMaxGameButtons},
 };
 
 std::string Lower(std::string text) {

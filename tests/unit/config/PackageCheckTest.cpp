@@ -184,14 +184,14 @@ TEST_F(PackageCheck, BrokenPackages) {
       {"misspelt section", [](Package& p) { p.settings["gamebuton1"] = {{"x", "1"}}; },
        "[gamebuton1]", "did you mean [gamebutton1]?", 0},
       {"count cut at the bound", [](Package& p) { p.settings["global"]["menuCount"] = "99999"; },
-       "[global] menuCount", "99999 is cut to " + std::to_string(kMaxListEntries), 0},
+       "[global] menuCount", "99999 is cut to " + std::to_string(bounds::kMaxMenus), 0},
       {"section beyond the bound",
        [](Package& p) {
          p.settings["global"]["menuCount"] = "99999";
-         p.settings["menu" + std::to_string(kMaxListEntries + 1)] = {{"title", "x"}};
+         p.settings["menu" + std::to_string(bounds::kMaxMenus + 1)] = {{"title", "x"}};
        },
-       "[menu" + std::to_string(kMaxListEntries + 1) + "]",
-       "(cut to " + std::to_string(kMaxListEntries) + "): the program does not read it", 0},
+       "[menu" + std::to_string(bounds::kMaxMenus + 1) + "]",
+       "(cut to " + std::to_string(bounds::kMaxMenus) + "): the program does not read it", 0},
       {"frame piece without picture", [](Package& p) { p.settings["global"]["edgeImage3"] = "9"; },
        "[global] edgeImage3", "frame piece 3 stays empty", 0},
       {"empty maxheader", [](Package& p) { p.settings["global"]["maxheader"] = ""; },
