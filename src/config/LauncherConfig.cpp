@@ -118,7 +118,9 @@ bool CLauncherConfig::ReadMember(const char* member, std::vector<unsigned char>&
   int index = -1;
   ZipEntryInfo entry;
   if (FindZipEntry(package, member, false, index, entry) != ZR_OK) return false;
-  if (entry.uncompressedSize > kMaxZipMemberSize) return false;
+  // The declared size is only a number: nothing is allocated for a size the member's real
+  // bytes cannot produce.
+  if (!IsZipEntrySizePlausible(package, entry)) return false;
   bytes.assign(entry.uncompressedSize, 0);
   unsigned char none = 0;
   unsigned char* out = bytes.empty() ? &none : bytes.data();

@@ -130,13 +130,22 @@ bool EqualNames(const unsigned char* stored, std::size_t storedLength, const cha
   return true;
 }
 
+// Deflate's best case: 258 bytes from one length/distance code of a little over 2 bits.
+constexpr std::uint64_t kMaxDeflateRatio = 1032;
+
+bool SizesPlausible(std::uint64_t blockSize, std::uint16_t method, std::uint32_t compressed,
+                    std::uint32_t uncompressed) {
+  if (uncompressed > kMaxZipMemberSize || compressed > blockSize) return false;
+  if (method == 0) return compressed == uncompressed;
+  return uncompressed <= compressed * kMaxDeflateRatio + 64;
+}
+
 unsigned OpenMember(ZipHandle& h, int index) {
   CentralEntry e;
   if (!Seek(h, index, e)) return ZR_CORRUPT;
   if (e.flags & kFlagEncrypted) return ZR_CORRUPT;
   if (e.method != 0 && e.method != 8) return ZR_CORRUPT;
-  if (e.uncompressedSize > kMaxZipMemberSize) return ZR_CORRUPT;
-  if (e.method == 0 && e.compressedSize != e.uncompressedSize) return ZR_CORRUPT;
+  if (!SizesPlausible(h.size, e.method, e.compressedSize, e.uncompressedSize)) return ZR_CORRUPT;
 
   const std::uint64_t local = h.prefix + e.localOffset;
   if (local + kLocalFixedSize > h.size) return ZR_CORRUPT;
@@ -360,4 +369,9 @@ unsigned UnzipEntry(ZipHandle* handle, int index, void* buffer, unsigned length,
   const bool intact = h.produced == h.expectedSize && static_cast<std::uint32_t>(h.crc) == h.expectedCrc;
   CloseMember(h);
   return intact ? ZR_OK : ZR_CORRUPT;
+}
+
+bool IsZipEntrySizePlausible(const ZipHandle* handle, const ZipEntryInfo& entry) {
+  return handle != nullptr &&
+         SizesPlausible(handle->size, entry.method, entry.compressedSize, entry.uncompressedSize);
 }

@@ -44,6 +44,10 @@ unsigned FindZipEntry(ZipHandle* handle, const char* name, bool ignoreCase, int&
 int ZipEntryCount(const ZipHandle* handle);
 // The description of member `index` (from 0). ZR_OK, ZR_CORRUPT or ZR_ARGS.
 unsigned GetZipEntry(ZipHandle* handle, int index, ZipEntryInfo& entry);
+// Whether the member's declared size can come from its compressed bytes in this archive: the
+// compressed bytes fit in the block, a stored member's sizes are equal, deflate inflates at most
+// 1032 to 1, and the size is within kMaxZipMemberSize. Check before allocating that size.
+bool IsZipEntrySizePlausible(const ZipHandle* handle, const ZipEntryInfo& entry);
 // Writes up to `length` bytes of the member: ZR_OK when its data ended (size and CRC-32 checked),
 // ZR_MORE when the buffer filled first (call again to continue), else an error code. Encrypted,
 // oversized and inconsistent members are ZR_CORRUPT; a failing inflater is ZR_FLATE.

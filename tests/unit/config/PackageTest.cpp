@@ -140,6 +140,33 @@ TEST(Package, DeclaredHugeMemberIsRefusedWithoutAllocating) {
   EXPECT_TRUE(box.messages.empty());  // present but unreadable: the caller decides
 }
 
+TEST(Package, DeclaredSizeMustFitTheMembersRealBytes) {
+  auto package = [](std::uint32_t declared) {
+    ZipWriter w;
+    w.Add("config/cg.txt", "[global]\n");
+    w.Add("config/main1.png", std::string(100000, 'a'), ZipWriter::Deflated);  // about 1000 to 1
+    std::string zip = w.Finish();
+    if (declared != 0) {
+      zipfix::Set32(zip, zipfix::Central(zip, 1) + zipfix::kCentralSize, declared);
+      zipfix::Set32(zip, zipfix::Local(zip, 1) + zipfix::kLocalSize, declared);
+    }
+    return zip;
+  };
+  const std::string intact = package(0);
+  CLauncherConfig good;
+  ASSERT_TRUE(good.OpenPackageFromMemory(intact.data(), static_cast<unsigned>(intact.size())));
+  std::vector<unsigned char> bytes;
+  EXPECT_TRUE(good.ReadMember("config/main1.png", bytes));
+  EXPECT_EQ(bytes.size(), 100000u);
+  // 60 MiB declared for the same few hundred compressed bytes: more than deflate can make.
+  const std::string forged = package(60u * 1024u * 1024u);
+  CLauncherConfig bad;
+  ASSERT_TRUE(bad.OpenPackageFromMemory(forged.data(), static_cast<unsigned>(forged.size())));
+  std::vector<unsigned char> none;
+  EXPECT_FALSE(bad.ReadMember("config/main1.png", none));
+  EXPECT_TRUE(none.empty());
+}
+
 TEST(Package, StoredAndDeflatedSettingsBothLoad) {
   for (ZipWriter::Method method : {ZipWriter::Stored, ZipWriter::Deflated}) {
     ZipWriter w;
