@@ -1,23 +1,110 @@
 #include "skin/PixelRegion.h"
 
-#include <QBitmap>
+#include <QRect>
 
-QRegion RegionWhere(const QImage& image, const std::function<bool(QRgb)>& inside) {
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// A grid of cells, each set when any pixel it covers is inside.
+struct CellGrid {
+  int cell = 1;  // cell side in pixels
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> set;
+
+  bool at(int x, int y) const {
+    return set[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(x)] != 0;
+  }
+
+  // The same area with cells twice as large.
+  CellGrid Coarser() const {
+    CellGrid next;
+    next.cell = cell * 2;
+    next.width = (width + 1) / 2;
+    next.height = (height + 1) / 2;
+    next.set.assign(static_cast<std::size_t>(next.width) * static_cast<std::size_t>(next.height), 0);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (at(x, y))
+          next.set[static_cast<std::size_t>(y / 2) * static_cast<std::size_t>(next.width) +
+                   static_cast<std::size_t>(x / 2)] = 1;
+    return next;
+  }
+};
+
+struct Run {
+  int from;
+  int to;  // exclusive
+  bool operator==(const Run& other) const { return from == other.from && to == other.to; }
+};
+
+std::vector<Run> RowRuns(const CellGrid& grid, int y) {
+  std::vector<Run> runs;
+  for (int x = 0; x < grid.width;) {
+    if (!grid.at(x, y)) {
+      ++x;
+      continue;
+    }
+    const int from = x;
+    while (x < grid.width && grid.at(x, y)) ++x;
+    runs.push_back(Run{from, x});
+  }
+  return runs;
+}
+
+// The grid's region as Y-X banded rectangles (rows with equal runs merged into one band), in
+// image pixels clipped to the image; false as soon as more than `limit` rectangles are needed.
+bool BandedRects(const CellGrid& grid, int imageWidth, int imageHeight, std::size_t limit,
+                 std::vector<QRect>& rects) {
+  rects.clear();
+  int y = 0;
+  while (y < grid.height) {
+    const std::vector<Run> runs = RowRuns(grid, y);
+    int end = y + 1;
+    while (end < grid.height && RowRuns(grid, end) == runs) ++end;
+    if (!runs.empty()) {
+      if (rects.size() + runs.size() > limit) return false;
+      const int top = y * grid.cell;
+      const int bottom = std::min(end * grid.cell, imageHeight);
+      for (const Run& run : runs) {
+        const int left = run.from * grid.cell;
+        const int right = std::min(run.to * grid.cell, imageWidth);
+        rects.emplace_back(left, top, right - left, bottom - top);
+      }
+    }
+    y = end;
+  }
+  return true;
+}
+
+}  // namespace
+
+QRegion RegionWhere(const QImage& image, const std::function<bool(QRgb)>& inside, int maxRects) {
   const QImage argb = image.format() == QImage::Format_ARGB32_Premultiplied ||
                               image.format() == QImage::Format_ARGB32 ||
                               image.format() == QImage::Format_RGB32
                           ? image
                           : image.convertToFormat(QImage::Format_ARGB32);
-  QImage bits(argb.size(), QImage::Format_MonoLSB);
-  bits.fill(0);
-  bits.setColorCount(2);
-  bits.setColor(0, qRgb(255, 255, 255));
-  bits.setColor(1, qRgb(0, 0, 0));
-  for (int y = 0; y < argb.height(); ++y) {
+  CellGrid grid;
+  grid.width = argb.width();
+  grid.height = argb.height();
+  grid.set.assign(static_cast<std::size_t>(grid.width) * static_cast<std::size_t>(grid.height), 0);
+  for (int y = 0; y < grid.height; ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-    uchar* out = bits.scanLine(y);
-    for (int x = 0; x < argb.width(); ++x)
-      if (inside(row[x])) out[x >> 3] |= static_cast<uchar>(1u << (x & 7));
+    for (int x = 0; x < grid.width; ++x)
+      if (inside(row[x]))
+        grid.set[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width) +
+                 static_cast<std::size_t>(x)] = 1;
   }
-  return QRegion(QBitmap::fromImage(bits));
+  const std::size_t limit = static_cast<std::size_t>(std::max(maxRects, 1));
+  std::vector<QRect> rects;
+  // A single cell covering everything always fits, so this ends.
+  while (!BandedRects(grid, argb.width(), argb.height(), limit, rects)) grid = grid.Coarser();
+  QRegion region;
+  if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
+  return region;
 }

@@ -26,6 +26,7 @@ bool CStandardDialog::CreateAndShow() {
   }
   winId();
   initDialogResult = OnInitDialog();
+  UpdateInputMask();
   show();
   return initDialogResult;
 }
@@ -47,7 +48,7 @@ void CStandardDialog::childEvent(QChildEvent* event) {
   } else if (event->removed()) {
     event->child()->removeEventFilter(this);
   }
-  UpdateInputMask();
+  ScheduleInputMask();
 }
 
 bool CStandardDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -56,7 +57,7 @@ bool CStandardDialog::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Resize:
     case QEvent::Show:
     case QEvent::Hide:
-      if (watched->parent() == this) UpdateInputMask();
+      if (watched->parent() == this) ScheduleInputMask();
       break;
     default:
       break;
@@ -66,10 +67,24 @@ bool CStandardDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void CStandardDialog::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  UpdateInputMask();
+  ScheduleInputMask();
+}
+
+void CStandardDialog::ScheduleInputMask() {
+  // Children come and move in bursts (a whole row of buttons at set-up): one mask per burst,
+  // not one per change, which would make creating n children cost n squared.
+  if (maskPending) return;
+  maskPending = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (maskPending) UpdateInputMask();
+      },
+      Qt::QueuedConnection);
 }
 
 void CStandardDialog::UpdateInputMask() {
+  maskPending = false;
   QRegion shown;
   for (QObject* object : children()) {
     auto* child = qobject_cast<QWidget*>(object);

@@ -44,6 +44,8 @@ class CStandardDialog : public QDialog {
  private:
   // The window takes the mouse only where a child shows; elsewhere the frame below gets it.
   void UpdateInputMask();
+  // The mask is brought up to date once the current burst of child changes is over.
+  void ScheduleInputMask();
   void CloseOwner();
 
   int templateId;
@@ -51,4 +53,5 @@ class CStandardDialog : public QDialog {
   QWidget* frame = nullptr;
   FixedText<256> startText;
   bool initDialogResult = true;
+  bool maskPending = false;
 };

@@ -3,10 +3,12 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "skin/ImageCut.h"
 #include "skin/SkinButton.h"
 #include "skin/UrlOpener.h"
 
@@ -84,6 +86,22 @@ class SkinButtonTest : public QObject {
     skin::SetUrlOpener(std::move(previousOpener));
     host.reset();
   }
+  void cutsStayInsideTheImage() {
+    QImage style(100, 50, QImage::Format_ARGB32_Premultiplied);
+    style.fill(qRgba(10, 20, 30, 255));
+    // An area of 20000 x 20000 pixels past the image's corner takes only what the image holds.
+    const QImage corner = skin::CutImage(style, 90, 40, 20000, 20000);
+    QCOMPARE(corner.size(), QSize(10, 10));
+    QCOMPARE(corner.pixel(0, 0), style.pixel(90, 40));
+    QCOMPARE(skin::CutImage(style, 0, 0, 100, 50).size(), QSize(100, 50));
+    QVERIFY(skin::CutImage(style, 100, 0, 5, 5).isNull());
+    QVERIFY(skin::CutImage(style, 0, 0, 0, 10).isNull());
+    QVERIFY(skin::CutImage(style, 10, 10, -8000, 10).isNull());
+    QCOMPARE(skin::CutImage(style, INT_MIN, INT_MIN, INT_MAX, INT_MAX).size(), QSize(0, 0));
+    QCOMPARE(skin::CutImage(style, -2147483647, 0, 2147483647, 50).size(), QSize(0, 0));
+    QCOMPARE(skin::CutImage(style, 2147483600, 0, 2147483647, 50).size(), QSize(0, 0));
+  }
+
 
   void controlIdIsFindable() {
     QCOMPARE(host->findChild<CxSkinButton*>("control201"), button);

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "LauncherTestSupport.h"
+#include "skin/PixelRegion.h"
 #include "skin/StandardDialog.h"
 #include "skin/TranslucentDialog.h"
 
@@ -273,6 +274,55 @@ class TranslucentDialogTest : public QObject {
     QCOMPARE(std::string(inner.GetStartText()), exact);
     inner.SetStartText(std::string(300, 'b'));
     QCOMPARE(std::string(inner.GetStartText()), std::string(255, 'b'));
+  }
+
+  void shapeIsExactForPlainArtwork() {
+    const QImage art = BandedArtwork();
+    const QRegion region = RegionWhere(art, [](QRgb p) { return qAlpha(p) != 0; });
+    for (int y = 0; y < art.height(); y += 7)
+      for (int x = 0; x < art.width(); x += 5)
+        QCOMPARE(region.contains(QPoint(x, y)), qAlpha(art.pixel(x, y)) != 0);
+  }
+
+  void shapeOfIntricateArtworkIsBoundedAndCoversEveryShownPixel() {
+    // Alpha alternating per pixel: an exact shape would need millions of rectangles, more than
+    // the display connection takes in one request.
+    QImage art(2100, 2100, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < art.height(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(art.scanLine(y));
+      for (int x = 0; x < art.width(); ++x) row[x] = ((x + y) & 1) ? qRgba(255, 0, 0, 255) : 0;
+    }
+    const QRegion region = RegionWhere(art, [](QRgb p) { return qAlpha(p) != 0; });
+    QVERIFY(region.rectCount() <= kMaxRegionRects);
+    for (int y = 0; y < art.height(); y += 13)
+      for (int x = 0; x < art.width(); x += 11)
+        if (qAlpha(art.pixel(x, y)) != 0) QVERIFY(region.contains(QPoint(x, y)));
+    QVERIFY(art.rect().contains(region.boundingRect()));
+
+    // The frame takes it as its shape and stays on the display.
+    TestFrame frame(art, true);
+    QVERIFY(frame.Create());
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QVERIFY(frame.mask().rectCount() <= kMaxRegionRects);
+  }
+
+  void innerDialogMaskFollowsThousandsOfChildren() {
+    CStandardDialog inner(2, qRgb(0, 0, 0), nullptr);
+    inner.resize(1280, 1280);
+    for (int i = 0; i < 4096; ++i) {
+      auto* child = new QWidget(&inner);
+      child->setGeometry((i % 64) * 20, (i / 64) * 20, 10, 10);
+    }
+    QVERIFY(inner.CreateAndShow());
+    QVERIFY(QTest::qWaitForWindowExposed(&inner));
+    QVERIFY(inner.mask().contains(QPoint(5, 5)));
+    QVERIFY(inner.mask().contains(QPoint(63 * 20 + 5, 63 * 20 + 5)));
+    QVERIFY(!inner.mask().contains(QPoint(15, 15)));
+    // A child moved later is followed once the burst of changes is over.
+    QWidget* last = inner.findChildren<QWidget*>().constLast();
+    last->move(1275, 0);
+    QTRY_VERIFY(inner.mask().contains(QPoint(1276, 1)));
   }
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "skin/SkinRules.h"
 
 using namespace skin;
@@ -76,6 +78,23 @@ TEST(SkinButtonRules, OnlyWebAddressesOpen) {
       {"", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsOpenableLink(c.address), c.openable) << c.address;
+}
+
+TEST(SkinRules, ClipToImage) {
+  const struct {
+    Rect area;
+    Rect clipped;
+  } cases[] = {
+      {{10, 20, 30, 40}, {10, 20, 30, 40}},            // inside
+      {{-5, -5, 10, 10}, {0, 0, 10, 10}},              // over the top-left corner
+      {{90, 40, 20000, 20000}, {90, 40, 100, 50}},     // far past the bottom-right corner
+      {{200, 0, 300, 10}, {}},                         // beside the image
+      {{10, 10, 10, 30}, {}},                          // no width
+      {{30, 10, 10, 20}, {}},                          // negative width
+      {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {0, 0, 100, 50}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ClipToImage(c.area, 100, 50), c.clipped);
+  EXPECT_EQ(ClipToImage(Rect{0, 0, 10, 10}, 0, 0), Rect{});
 }
 
 TEST(SkinButtonRules, ModeFromStyle) {
