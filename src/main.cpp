@@ -4,6 +4,9 @@
 #include <QDialog>
 #include <QIcon>
 #include <QSocketNotifier>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <cstdio>
 #include <cstring>
@@ -37,6 +40,21 @@ void WatchTerminationRequests(QApplication& app) {
       if (dialog != nullptr && dialog->isVisible()) dialog->done(QDialog::Rejected);
     }
   });
+}
+
+// Exit code when the display goes away under the running program.
+constexpr int kExitDisplayLost = 3;
+bool leavingNormally = false;
+
+// Qt ends the process with exit() when the display connection breaks (the X server ended, the
+// session closed), from inside a window's run. The exit handlers would then tear down objects
+// whose windows live on a connection that is gone; end at once instead, with a code of our own.
+void OnExitFromInsideRun() {
+  if (leavingNormally) return;
+  std::fputs("Launcher: the display connection was lost\n", stderr);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(kExitDisplayLost);
 }
 
 }  // namespace
@@ -111,12 +129,21 @@ int main(int argc, char** argv) {
   // The windows run one after the other; closing one must not end the next one's run.
   app.setQuitOnLastWindowClosed(false);
   app.setWindowIcon(QIcon(QStringLiteral(":/launcher/icon.png")));
-  platform::SetMessageBoxHandler(ShowQtMessageBox);
+  // Test hook: message boxes are recorded in the named file and answered instead of shown.
+  const QByteArray messageLog = qgetenv("LAUNCHER_MESSAGE_LOG");
+  if (messageLog.isEmpty())
+    platform::SetMessageBoxHandler(ShowQtMessageBox);
+  else
+    platform::SetMessageBoxHandler(MessageLogHandler(messageLog.toStdString()));
   WatchTerminationRequests(app);
   theApp.SetGameWindowRunner([](const std::string& address) {
     if (!terminationRequested) RunGameDialog(address);
   });
 
+  std::atexit(OnExitFromInsideRun);
+
   theApp.InitInstance(argc, argv);
-  return theApp.ExitInstance();
+  const int code = theApp.ExitInstance();
+  leavingNormally = true;
+  return code;
 }

@@ -14,8 +14,10 @@ LauncherApp theApp;
 LauncherApp::LauncherApp() : config(std::make_unique<CLauncherConfig>()) {}
 
 LauncherApp::~LauncherApp() {
-  // Windows go before the configuration they draw from.
-  launcherDialog.reset();
+  // Windows are destroyed by ExitInstance while Qt runs. One still here means the process is
+  // being ended from inside a window's run (exit() while the display connection broke): Qt may
+  // already be gone, so the window is left to the process's end instead of destroyed.
+  (void)launcherDialog.release();
 }
 
 void LauncherApp::Reset() {

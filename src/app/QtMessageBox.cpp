@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
+#include <cstdio>
 
 platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& request) {
   auto* owner = static_cast<QWidget*>(request.owner);
@@ -20,4 +21,16 @@ platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& r
   }
   return box.exec() == QMessageBox::Ok ? platform::MessageBoxResult::Ok
                                        : platform::MessageBoxResult::Cancel;
+}
+
+platform::MessageBoxHandler MessageLogHandler(const std::string& path) {
+  return [path](const platform::MessageBoxRequest& request) {
+    if (std::FILE* log = std::fopen(path.c_str(), "a")) {
+      std::fprintf(log, "%s\t%s\n", request.caption.c_str(), request.text.c_str());
+      std::fclose(log);
+    }
+    return request.buttons == platform::MessageBoxButtons::OkCancel
+               ? platform::MessageBoxResult::Cancel
+               : platform::MessageBoxResult::Ok;
+  };
 }

@@ -1,5 +1,11 @@
 #pragma once
 // The program's message box on Qt: application-modal, OK or OK/Cancel with Cancel preselected.
+#include <string>
+
 #include "platform/MessageBox.h"
 
 platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& request);
+
+// For tests of the whole program: a handler that appends "caption<TAB>text" lines to the file at
+// `path`, shows nothing and answers at once (Cancel where there is a choice, like the default).
+platform::MessageBoxHandler MessageLogHandler(const std::string& path);
