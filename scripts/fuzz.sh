@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang, AddressSanitizer and UBSan (build-fuzz/, no UI) and runs
 # each for the given number of seconds (default 60) at idle priority, one after the other.
-# New inputs go to work/fuzz/<target>/ (not committed); crashes to work/fuzz/crashes/.
+# New inputs go to work/fuzz/<target>/ (not committed); crashes to work/fuzz/crashes/. The
+# per-input time-out is wall-clock time: generous, since idle priority on a busy machine stalls.
 # usage: scripts/fuzz.sh [seconds per target] [target...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,7 +31,7 @@ for name in "${targets[@]}"; do
   echo "== fuzz_$name for ${seconds}s"
   set +e
   nice -n 19 "$build/tests/fuzz/fuzz_$name" "${dict[@]}" -max_total_time="$seconds" \
-    -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 -artifact_prefix="$work/crashes/$name-" \
+    -rss_limit_mb=2048 -timeout=60 -print_final_stats=1 -artifact_prefix="$work/crashes/$name-" \
     "$work/$name" "$here/tests/fuzz/corpus/$name" 2>"$work/$name.log"
   rc=$?
   set -e
