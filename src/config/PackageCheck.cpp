@@ -487,7 +487,14 @@ class Checker {
     image.decoded = decoded.ok;
     image.width = decoded.width;
     image.height = decoded.height;
-    if (!decoded.ok) Add(Severity::Error, member, "is not a decodable image (" + user + ")");
+    if (decoded.tooLarge)
+      Add(Severity::Error, member,
+          "is " + Size(decoded.width, decoded.height) + ", beyond what the program accepts (" +
+              std::to_string(bounds::kMaxImageSide) + " px a side, " +
+              std::to_string(bounds::kMaxImagePixels) + " pixels) (" + user + "): " +
+              missingEffect);
+    else if (!decoded.ok)
+      Add(Severity::Error, member, "is not a decodable image (" + user + ")");
     report.images.push_back(image);
     return image;
   }

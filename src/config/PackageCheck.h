@@ -56,6 +56,7 @@ struct DecodedImage {
   bool ok = false;
   int width = 0;
   int height = 0;
+  bool tooLarge = false;  // refused for its size, which width and height give
 };
 // Decodes a PNG member's bytes as the windows do.
 using ImageDecoder = std::function<DecodedImage(const std::vector<unsigned char>& bytes)>;

@@ -11,7 +11,9 @@ namespace {
 
 enum class Decoded { Image, Undecodable, TooLarge };
 
-Decoded DecodeBounded(const std::vector<unsigned char>& bytes, QImage& image) {
+// `seen`, when given, receives the size the image declares (or has), also when it is refused.
+Decoded DecodeBounded(const std::vector<unsigned char>& bytes, QImage& image,
+                      QSize* seen = nullptr) {
   QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
                                             static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);
@@ -19,9 +21,11 @@ Decoded DecodeBounded(const std::vector<unsigned char>& bytes, QImage& image) {
   QImageReader reader(&buffer);
   // The header's size decides before a single pixel is allocated.
   const QSize size = reader.size();
+  if (seen) *seen = size;
   if (size.isValid() && !IsImageSizeAccepted(size.width(), size.height())) return Decoded::TooLarge;
   QImage decoded;
   if (!reader.read(&decoded)) return Decoded::Undecodable;
+  if (seen) *seen = decoded.size();
   if (!IsImageSizeAccepted(decoded.width(), decoded.height())) return Decoded::TooLarge;
   image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   return image.isNull() ? Decoded::Undecodable : Decoded::Image;
@@ -50,8 +54,16 @@ bool DecodePackageImageBytes(const std::vector<unsigned char>& bytes, QImage& im
 
 packagecheck::DecodedImage DecodePackageImage(const std::vector<unsigned char>& bytes) {
   QImage image;
-  if (!DecodePackageImageBytes(bytes, image)) return {};
-  return {true, image.width(), image.height()};
+  QSize size;
+  const Decoded result = DecodeBounded(bytes, image, &size);
+  packagecheck::DecodedImage decoded;
+  decoded.ok = result == Decoded::Image;
+  decoded.tooLarge = result == Decoded::TooLarge;
+  if (result != Decoded::Undecodable) {
+    decoded.width = size.width();
+    decoded.height = size.height();
+  }
+  return decoded;
 }
 
 bool LoadImageFromPackage(CLauncherConfig& config, const char* member, QImage& image) {
