@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <thread>
 
 #include "../DemoKeys.h"
 #include "Pages.h"
@@ -51,6 +52,7 @@ std::string Param(const httplib::Request& req, const char* name) {
 
 DemoSite::DemoSite(SiteOptions options)
     : options_(std::move(options)), server_(std::make_unique<httplib::Server>()) {
+  apiHeld_ = options_.apiDelayMs < 0;
   AddRoutes();
 }
 
@@ -88,7 +90,33 @@ std::string DemoSite::BaseUrl() const { return "http://127.0.0.1:" + std::to_str
 bool DemoSite::Run() { return server_->listen_after_bind(); }
 
 void DemoSite::Stop() {
+  // Held replies must not keep the server's workers from ending.
+  ReleaseApi();
   if (server_) server_->stop();
+}
+
+void DemoSite::ReleaseApi() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    apiHeld_ = false;
+  }
+  apiReleased_.notify_all();
+}
+
+void DemoSite::DelayApiReply() {
+  if (options_.apiDelayMs > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(options_.apiDelayMs));
+  } else if (options_.apiDelayMs < 0) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++heldReplies_;
+    apiReleased_.wait(lock, [this] { return !apiHeld_; });
+    --heldReplies_;
+  }
+}
+
+int DemoSite::HeldApiReplies() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return heldReplies_;
 }
 
 std::vector<std::string> DemoSite::CountedMacs() const {
@@ -168,12 +196,18 @@ void DemoSite::AddRoutes() {
   });
 
   server.Get(kApiPath, [this](const httplib::Request& req, httplib::Response& res) {
+    DelayApiReply();
     HandleSignedApi(req, res);
   });
   server.Get(std::string(kApiPath) + "(.+)",
              [this](const httplib::Request& req, httplib::Response& res) {
+               DelayApiReply();
                HandleServerName(req.matches[1], res);
              });
+  server.Get("/control/release-api", [this](const httplib::Request&, httplib::Response& res) {
+    ReleaseApi();
+    res.set_content("released\n", "text/plain");
+  });
 
   server.Get(kCountPath, [this](const httplib::Request& req, httplib::Response& res) {
     const std::string mac = Param(req, "mac");

@@ -1,6 +1,7 @@
 #pragma once
 // The demo operator site: login and server list, game and chat pages, platform API, counting
 // address. Listens on 127.0.0.1 only.
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -34,12 +35,17 @@ class DemoSite {
   void Stop();
   // The mac parameters the counting address received, in order.
   std::vector<std::string> CountedMacs() const;
+  // Lets API replies held by --api-delay -1 go, now and from now on. Safe from any thread.
+  void ReleaseApi();
+  // API replies waiting for ReleaseApi right now.
+  int HeldApiReplies() const;
 
  private:
   void AddRoutes();
   void LogRequest(const httplib::Request& req, const httplib::Response& res);
   void HandleSignedApi(const httplib::Request& req, httplib::Response& res);
   void HandleServerName(const std::string& key, httplib::Response& res);
+  void DelayApiReply();
 
   SiteOptions options_;
   std::unique_ptr<httplib::Server> server_;
@@ -47,6 +53,9 @@ class DemoSite {
   mutable std::mutex mutex_;
   std::FILE* log_ = nullptr;
   std::vector<std::string> macs_;
+  std::condition_variable apiReleased_;
+  bool apiHeld_ = false;
+  int heldReplies_ = 0;
 };
 
 }  // namespace demo

@@ -22,7 +22,7 @@ const char* SiteUsage() {
   return "usage: demo_site [--port N] [--log FILE] [--platform P] [--gkey G] [--sign S]\n"
          "                 [--user-name NAME] [--gm-name NAME] [--chat-url URL]\n"
          "                 [--api-status CODE] [--errno-number] [--auto URL] [--script JSON]\n"
-         "                 [--gm-newmsg-after MS]\n";
+         "                 [--gm-newmsg-after MS] [--api-delay MS|-1]\n";
 }
 
 bool ParseSiteArgs(int argc, char** argv, SiteOptions& options, std::string& error) {
@@ -55,6 +55,7 @@ bool ParseSiteArgs(int argc, char** argv, SiteOptions& options, std::string& err
     else if (arg == "--auto") ok = text(options.autoUrl);
     else if (arg == "--script") ok = text(options.script);
     else if (arg == "--gm-newmsg-after") ok = number(options.gmNewMsgAfterMs);
+    else if (arg == "--api-delay") ok = number(options.apiDelayMs);
     else {
       error = "unknown option " + arg;
       return false;

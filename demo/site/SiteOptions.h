@@ -19,6 +19,7 @@ struct SiteOptions {
   std::string autoUrl;         // login page goes there by itself after load
   std::string script;          // default bridge script of the game page (JSON)
   int gmNewMsgAfterMs = -1;    // chat page announces a new message after this delay; <0: never
+  int apiDelayMs = 0;          // API replies wait this long; -1: until /control/release-api
 };
 
 // Parses argv; on failure returns false with a message in `error`.

@@ -17,6 +17,7 @@
 #include "app/LauncherApp.h"
 #include "config/PackageImage.h"
 #include "game/GameRules.h"
+#include "net/BackgroundWork.h"
 #include "net/PlatformApi.h"
 #include "platform/CodePage.h"
 #include "platform/HotKey.h"
@@ -92,6 +93,10 @@ CGameDialog::CGameDialog(QWidget* parent, CLauncherConfig* cfg)
 }
 
 CGameDialog::~CGameDialog() {
+  // Lookups still in flight are cancelled; their answers are never applied.
+  userLookup.reset();
+  serverLookup.reset();
+  chatLookup.reset();
   if (filterInstalled) qApp->removeEventFilter(this);
   // The page may still call window.external while its browser goes: the browser goes first.
   delete browser;
@@ -128,21 +133,26 @@ bool CGameDialog::OnInitDialog() {
   QImage style;
   if (!LoadImageFromPackage(*config, "config/style.png", style)) return false;
 
+  // The three lookups go out in this order before the page's navigation starts; neither the
+  // window nor the navigation waits for their answers. Each works on its own copy of the
+  // settings, taken after the server key went in.
   const std::string serverKey = ApplyServerKey(settings, gameUrl.str());
   userName.clear();
-  const LookupResult user = LookupUserName(settings);
-  if (user.kind == LookupResult::Value) userName = user.value;
-  if (user.kind == LookupResult::Failed) ReportLookupFailure(user.failureText);
+  userLookup = StartLookup(
+      [copy = settings](const net::Cancellation& cancel) { return LookupUserName(copy, &cancel); },
+      &CGameDialog::OnUserNameLookup);
 
   SetTitleText(settings.title.str());
+  titleReplaced = false;
 
-  const LookupResult server = LookupServerName(settings, serverKey);
-  if (server.kind == LookupResult::Value) {
-    serverName = server.value;
-    SetTitleText(titleText.str() + serverName.str());
-  }
-  if (server.kind == LookupResult::Failed) ReportLookupFailure(server.failureText);
-  qCDebug(lcGame) << "names: user" << ToQt(userName.view()) << "server" << ToQt(serverName.view());
+  serverLookup = StartLookup(
+      [copy = settings, serverKey](const net::Cancellation& cancel) {
+        return LookupServerName(copy, serverKey, &cancel);
+      },
+      &CGameDialog::OnServerNameLookup);
+  chatLookup = StartLookup(
+      [copy = settings](const net::Cancellation& cancel) { return LookupChatAddress(copy, &cancel); },
+      &CGameDialog::OnChatAddressLookup);
 
   CutFrameBitmaps(style);
 
@@ -178,6 +188,10 @@ bool CGameDialog::OnInitDialog() {
 
   chatWindow = new CGmChatWnd(this, config);
   chatWindow->CreateChatWindow(work);
+  if (chatAddress) {
+    chatWindow->OnChatAddress(*chatAddress);
+    chatAddress.reset();
+  }
 
   setUpComplete = true;
   return true;
@@ -228,10 +242,71 @@ bool CGameDialog::CreateLogo() {
   return true;
 }
 
+std::unique_ptr<net::BackgroundWork> CGameDialog::StartLookup(
+    Lookup lookup, void (CGameDialog::*apply)(const LookupResult&)) {
+  return std::make_unique<net::BackgroundWork>(
+      [this, lookup = std::move(lookup), apply](const net::Cancellation& cancel) {
+        LookupResult result = lookup(cancel);
+        // Runs on the worker thread only while the window still holds the lookup, so `this`
+        // is alive; the answer is applied on the window's thread.
+        return net::BackgroundWork::Completion([this, apply, result = std::move(result)] {
+          QMetaObject::invokeMethod(
+              this, [this, apply, result] { (this->*apply)(result); }, Qt::QueuedConnection);
+        });
+      });
+}
+
+int CGameDialog::OutstandingLookups() const {
+  return (userLookup ? 1 : 0) + (serverLookup ? 1 : 0) + (chatLookup ? 1 : 0);
+}
+
+void CGameDialog::OnUserNameLookup(const LookupResult& result) {
+  userLookup.reset();
+  if (result.kind == LookupResult::Value) {
+    userName = result.value;
+    qCDebug(lcGame) << "player name" << ToQt(userName.view());
+    update();
+  }
+  if (result.kind == LookupResult::Failed) ReportLookupFailure(result.failureText);
+}
+
+void CGameDialog::OnServerNameLookup(const LookupResult& result) {
+  serverLookup.reset();
+  if (result.kind == LookupResult::Value) {
+    serverName = result.value;
+    qCDebug(lcGame) << "server name" << ToQt(serverName.view()) << "title replaced" << titleReplaced;
+    if (!titleReplaced) {
+      SetTitleText(titleText.str() + serverName.str());
+      DrawTitle();
+    }
+  }
+  if (result.kind == LookupResult::Failed) ReportLookupFailure(result.failureText);
+}
+
+void CGameDialog::OnChatAddressLookup(const LookupResult& result) {
+  chatLookup.reset();
+  if (chatWindow != nullptr) {
+    chatWindow->OnChatAddress(result);
+  } else if (!setUpComplete) {
+    chatAddress = result;  // the chat window comes at the end of set-up
+  }
+}
+
 void CGameDialog::ReportLookupFailure(const std::string& utf8Text) {
-  // Shown, then set-up goes on with the next step.
-  platform::ShowMessageBox(codepage::SystemToUtf8(config->GetSettings().title.view()), utf8Text,
-                           platform::MessageBoxButtons::Ok, this);
+  // One box at a time: a second failure waits for the first box to close.
+  lookupFailures.push_back(utf8Text);
+  if (!showingLookupFailure) ShowNextLookupFailure();
+}
+
+void CGameDialog::ShowNextLookupFailure() {
+  showingLookupFailure = true;
+  while (!lookupFailures.empty()) {
+    const std::string text = lookupFailures.front();
+    lookupFailures.pop_front();
+    platform::ShowMessageBox(codepage::SystemToUtf8(config->GetSettings().title.view()), text,
+                             platform::MessageBoxButtons::Ok, this);
+  }
+  showingLookupFailure = false;
 }
 
 void CGameDialog::RegisterBossKey() {
@@ -300,6 +375,7 @@ void CGameDialog::ComposeServerTitle(const std::string& address) {
   // The stored setting keeps what fits; the title band gets the whole composed text.
   settings.title = *title;
   SetTitleText(*title);
+  titleReplaced = true;
 }
 
 // --- frame, title band and hit test ---

@@ -8,11 +8,15 @@
 #include <QPoint>
 #include <QRect>
 #include <array>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/FixedText.h"
+#include "net/PlatformApi.h"
 #include "web/GameWindow.h"
 #include "web/WebPage.h"
 
@@ -39,6 +43,10 @@ namespace game {
 enum class Operation;
 struct FrameSizes;
 }  // namespace game
+namespace net {
+class BackgroundWork;
+class Cancellation;
+}  // namespace net
 namespace platform {
 class GlobalHotKey;
 }  // namespace platform
@@ -81,6 +89,15 @@ class CGameDialog : public QDialog, public IGameWindow {
   // laid out in the normal state at `size`. No browser, lookups, keys or channels; the window
   // is never shown (render it with grab()).
   bool SetUpSkinPreview(const QSize& size, const std::string& title);
+
+  // Answers of the set-up's lookups, applied on the window's thread in whatever order they
+  // arrive: the player's name to the title band, the server's name to the title while set-up's
+  // title stands, the chat address to the chat window. A failure shows its text.
+  void OnUserNameLookup(const LookupResult& result);
+  void OnServerNameLookup(const LookupResult& result);
+  void OnChatAddressLookup(const LookupResult& result);
+  // Set-up lookups whose answer has not been applied yet.
+  int OutstandingLookups() const;
 
   // The game browser finished a top-frame document at `url`.
   void OnDocumentComplete(const QString& url, bool topFrame);
@@ -189,7 +206,12 @@ class CGameDialog : public QDialog, public IGameWindow {
   void ShowFromTray();
   void AskAndRestart(const std::string& utf8Caption);
   void OnBossKeyReadable();
+  using Lookup = std::function<LookupResult(const net::Cancellation&)>;
+  // Runs `lookup` on a thread of its own; `apply` gets its answer on the window's thread.
+  std::unique_ptr<net::BackgroundWork> StartLookup(Lookup lookup,
+                                                   void (CGameDialog::*apply)(const LookupResult&));
   void ReportLookupFailure(const std::string& utf8Text);
+  void ShowNextLookupFailure();
   game::FrameSizes Sizes() const;
   bool PreTranslateFunctionKey(QKeyEvent* event);
   bool IsOwnWidget(QObject* target) const;
@@ -253,6 +275,16 @@ class CGameDialog : public QDialog, public IGameWindow {
   bool initialised = false;
   bool filterInstalled = false;
   bool setUpComplete = false;
+  // The set-up lookups in flight; dropping one cancels it and discards its answer.
+  std::unique_ptr<net::BackgroundWork> userLookup;
+  std::unique_ptr<net::BackgroundWork> serverLookup;
+  std::unique_ptr<net::BackgroundWork> chatLookup;
+  std::optional<LookupResult> chatAddress;  // arrived before the chat window was made
+  // Something replaced set-up's title (a completed game page, page command 6): a server name
+  // arriving later no longer extends it, just as it would not have had it come first.
+  bool titleReplaced = false;
+  std::deque<std::string> lookupFailures;  // shown one at a time, in arrival order
+  bool showingLookupFailure = false;
   // Manual move/resize when the window system offers no system move.
   int dragCode = 0;
   QPoint dragStart;

@@ -44,6 +44,7 @@ void CGameDialog::OnPageCommand(const std::vector<PageArg>& args) {
       break;
     case game::PageAction::ExtendTitle:
       SetTitleText(game::PageCommandTitle(config->GetSettings().title.view(), command.parameter));
+      titleReplaced = true;
       LayoutChildren();
       if (browser != nullptr) browser->update();
       break;

@@ -4,8 +4,10 @@
 
 #include <cstring>
 
+#include "net/BackgroundWork.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
+#include "platform/Sockets.h"
 
 namespace {
 
@@ -113,6 +115,40 @@ std::string EscapeSpaces(const char* url) {
   return out;
 }
 
+// A cancellable request keeps its sockets known to its cancellation, so that cancelling wakes a
+// request blocked on a silent server at once instead of after its time-out.
+int OnSocketOpened(void* user, curl_socket_t socket, curlsocktype) {
+  auto* cancellation = static_cast<net::Cancellation*>(user);
+  return cancellation->AttachSocket(static_cast<std::intptr_t>(socket)) ? CURL_SOCKOPT_OK
+                                                                        : CURL_SOCKOPT_ERROR;
+}
+
+int OnSocketClosing(void* user, curl_socket_t socket) {
+  auto* cancellation = static_cast<net::Cancellation*>(user);
+  cancellation->DetachSocket(static_cast<std::intptr_t>(socket));
+  platform::CloseSocket(static_cast<std::intptr_t>(socket));
+  return 0;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const net::Cancellation*>(user)->Cancelled() ? 1 : 0;
+}
+
+void SetCancellationOptions(CURL* handle, const net::Cancellation* cancellation) {
+  if (cancellation == nullptr) return;
+  // The callbacks change only the cancellation's own bookkeeping.
+  void* user = const_cast<net::Cancellation*>(cancellation);
+  curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, OnSocketOpened);
+  curl_easy_setopt(handle, CURLOPT_SOCKOPTDATA, user);
+  curl_easy_setopt(handle, CURLOPT_CLOSESOCKETFUNCTION, OnSocketClosing);
+  curl_easy_setopt(handle, CURLOPT_CLOSESOCKETDATA, user);
+  curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnProgress);
+  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, user);
+  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+  // Closed at the end of the transfer, while the callbacks above are still set.
+  curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
+}
+
 // Options shared by both kinds of request: protocols, redirects, time-outs, TLS and body sink.
 // The chain of an https server's certificate is always verified; its host name only when
 // `checkHostName` is set.
@@ -168,6 +204,7 @@ int CHttpClient::Get(const char* url, const char* body, std::string& reply) {
 int CHttpClient::Request(const char* verb, const char* url, const char* body, std::string& reply) {
   reply.clear();
   if (!IsWebAddress(url) || !verb || !*verb || !session) return kFailure;
+  if (cancellation != nullptr && cancellation->Cancelled()) return kFailure;
   CURL* handle = static_cast<CURL*>(session);
   curl_easy_reset(handle);  // keeps the connection cache
 
@@ -176,6 +213,7 @@ int CHttpClient::Request(const char* verb, const char* url, const char* body, st
   const std::string address = EscapeSpaces(url);
   // A certificate issued for another host name is accepted here.
   SetCommonOptions(handle, address, userAgent.c_str(), false, sink);
+  SetCancellationOptions(handle, cancellation);
 
   curl_slist* headers = nullptr;
   headers = curl_slist_append(headers, "Accept: *,*/*");
@@ -214,9 +252,10 @@ int CHttpClient::Request(const char* verb, const char* url, const char* body, st
   return kSuccess;
 }
 
-FetchOutcome FetchUrl(const char* url, std::string& body) {
+FetchOutcome FetchUrl(const char* url, std::string& body, const net::Cancellation* cancellation) {
   body.clear();
   if (!IsWebAddress(url)) return FetchOutcome::TransportFailure;
+  if (cancellation != nullptr && cancellation->Cancelled()) return FetchOutcome::TransportFailure;
   EnsureCurlInitialised();
   CURL* handle = curl_easy_init();
   if (!handle) return FetchOutcome::TransportFailure;
@@ -225,6 +264,7 @@ FetchOutcome FetchUrl(const char* url, std::string& body) {
   Sink sink;
   sink.requireSuccessStatus = true;
   SetCommonOptions(handle, EscapeSpaces(url), agent.c_str(), true, sink);
+  SetCancellationOptions(handle, cancellation);
   curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
 
   const CURLcode rc = curl_easy_perform(handle);

@@ -4,6 +4,10 @@
 #include <cstddef>
 #include <string>
 
+namespace net {
+class Cancellation;
+}
+
 class CHttpClient {
  public:
   enum Result { kSuccess = 0, kFailure = 1, kTimeout = 2 };
@@ -19,8 +23,11 @@ class CHttpClient {
   // a failure. Returns kSuccess, kFailure (other address types, network errors) or kTimeout.
   int Request(const char* verb, const char* url, const char* body, std::string& reply);
   int Get(const char* url, const char* body, std::string& reply);
+  // Later requests end as failures as soon as `cancellation` is cancelled; null: never.
+  void SetCancellation(const net::Cancellation* cancellation) { this->cancellation = cancellation; }
 
  private:
+  const net::Cancellation* cancellation = nullptr;
   void* session = nullptr;  // the libcurl easy handle; keeps connections between requests
   std::string userAgent;
 };
@@ -30,7 +37,9 @@ enum class FetchOutcome { Success, TransportFailure, StatusFailure };
 // GET `url` with the program's name as user agent; over https the certificate must be trusted
 // and name the host. Success leaves the raw body bytes in `body`;
 // otherwise `body` is empty. StatusFailure: no HTTP status could be read or it is not 2xx.
-FetchOutcome FetchUrl(const char* url, std::string& body);
+// A cancelled request ends at once as a TransportFailure.
+FetchOutcome FetchUrl(const char* url, std::string& body,
+                      const net::Cancellation* cancellation = nullptr);
 
 namespace net {
 

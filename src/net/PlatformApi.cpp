@@ -47,10 +47,11 @@ bool StringMember(const Json::Value& object, const char* name, std::string& text
 }
 
 LookupResult Lookup(const std::string& address, const char* failureText,
-                    bool (*parse)(const std::string&, std::string&), std::size_t maxBytes) {
+                    bool (*parse)(const std::string&, std::string&), std::size_t maxBytes,
+                    const net::Cancellation* cancellation) {
   LookupResult result;
   std::string body;
-  switch (FetchUrl(address.c_str(), body)) {
+  switch (FetchUrl(address.c_str(), body, cancellation)) {
     case FetchOutcome::TransportFailure:
       return result;
     case FetchOutcome::StatusFailure:
@@ -156,20 +157,24 @@ std::string ApplyServerKey(LauncherSettings& settings, const std::string& gameAd
   return bareKey;
 }
 
-LookupResult LookupUserName(const LauncherSettings& settings) {
+LookupResult LookupUserName(const LauncherSettings& settings,
+                            const net::Cancellation* cancellation) {
   return Lookup(platformapi::SignedAddress(settings, '1'), kUserNameFailure,
-                platformapi::ParseUserNameReply, platformapi::kUserNameMaxBytes);
+                platformapi::ParseUserNameReply, platformapi::kUserNameMaxBytes, cancellation);
 }
 
-LookupResult LookupServerName(const LauncherSettings& settings, const std::string& bareKey) {
+LookupResult LookupServerName(const LauncherSettings& settings, const std::string& bareKey,
+                              const net::Cancellation* cancellation) {
   return Lookup(platformapi::ServerNameAddress(settings, bareKey), kServerNameFailure,
-                platformapi::ParseServerNameReply, platformapi::kServerNameMaxBytes);
+                platformapi::ParseServerNameReply, platformapi::kServerNameMaxBytes,
+                cancellation);
 }
 
-LookupResult LookupChatAddress(const LauncherSettings& settings) {
+LookupResult LookupChatAddress(const LauncherSettings& settings,
+                               const net::Cancellation* cancellation) {
   LookupResult result = Lookup(platformapi::SignedAddress(settings, '2'), kChatAddressFailure,
                                platformapi::ParseChatAddressReply,
-                               platformapi::kChatAddressMaxBytes);
+                               platformapi::kChatAddressMaxBytes, cancellation);
   // The reply travels unprotected: an address that is not a web address (a local file, a
   // script, another scheme) is no address at all, and nothing gets loaded.
   if (result.kind == LookupResult::Value && !net::IsWebAddress(result.value)) {

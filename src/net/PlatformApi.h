@@ -4,6 +4,9 @@
 #include <string>
 
 struct LauncherSettings;
+namespace net {
+class Cancellation;
+}
 
 struct LookupResult {
   enum Kind { Value, NoValue, Failed };
@@ -16,9 +19,13 @@ struct LookupResult {
 // when found, sets `skey` to "s" + key and returns the bare key, else returns "" and keeps it.
 std::string ApplyServerKey(LauncherSettings& settings, const std::string& gameAddress);
 
-LookupResult LookupUserName(const LauncherSettings& settings);
-LookupResult LookupServerName(const LauncherSettings& settings, const std::string& bareKey);
-LookupResult LookupChatAddress(const LauncherSettings& settings);
+// Each blocks until its answer; a cancelled lookup ends at once with no value.
+LookupResult LookupUserName(const LauncherSettings& settings,
+                            const net::Cancellation* cancellation = nullptr);
+LookupResult LookupServerName(const LauncherSettings& settings, const std::string& bareKey,
+                              const net::Cancellation* cancellation = nullptr);
+LookupResult LookupChatAddress(const LauncherSettings& settings,
+                               const net::Cancellation* cancellation = nullptr);
 
 namespace platformapi {
 

@@ -112,23 +112,26 @@ bool CGmChatWnd::OnCreate() {
   }
   browser = created;
   connect(browser, &CWebBrowser::DocumentComplete, this, [this] { OnDocumentComplete(); });
+  return true;
+}
 
-  const LookupResult address = LookupChatAddress(config->GetSettings());
+void CGmChatWnd::OnChatAddress(const LookupResult& address) {
+  if (browser == nullptr || pageStarted) return;
   if (address.kind == LookupResult::Failed) {
     // The player keeps an empty chat area; the failure is only logged.
     qCInfo(lcChat) << "chat address lookup failed:" << QString::fromStdString(address.failureText);
-    return true;
+    return;
   }
   if (address.kind != LookupResult::Value || address.value.empty()) {
     qCInfo(lcChat) << "no chat address";
-    return true;
+    return;
   }
+  pageStarted = true;
   browser->Navigate("about:blank");
   browser->SetExternal(external.get());
   browser->ConnectUiController();
   browser->put_Silent(true);
   browser->Navigate(address.value);
-  return true;
 }
 
 void CGmChatWnd::OnDocumentComplete() {

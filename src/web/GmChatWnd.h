@@ -11,6 +11,7 @@
 #include "web/PageArg.h"
 #include "web/WebPage.h"
 
+struct LookupResult;
 class CGameDialog;
 class CLauncherConfig;
 class CWebBrowserEx;
@@ -28,10 +29,14 @@ class CGmChatWnd : public QWidget {
   explicit CGmChatWnd(CGameDialog* gameWindow, CLauncherConfig* config = nullptr);
   ~CGmChatWnd() override;
 
-  // Makes the close button and the browser, fetches the chat address and starts its page, then
-  // centres the window in `workArea` and leaves it hidden. False when creation stopped early
-  // (the window itself stays).
+  // Makes the close button and the browser, then centres the window in `workArea` and leaves it
+  // hidden. False when creation stopped early (the window itself stays). The chat page follows
+  // with its address (OnChatAddress).
   bool CreateChatWindow(const QRect& workArea);
+
+  // The answer of the chat address lookup: a non-empty address starts the chat page. Without a
+  // browser, or once a page has been started, nothing happens.
+  void OnChatAddress(const LookupResult& address);
 
   // The page's getGsName (101) and getNewMsg (102); other ids do nothing.
   void HandlePageCall(int dispId, const std::vector<PageArg>& args);
@@ -63,6 +68,7 @@ class CGmChatWnd : public QWidget {
 
   CLauncherConfig* config = nullptr;
   std::string titleText;
+  bool pageStarted = false;
   bool dragging = false;
   QPoint dragOffset;
 };

@@ -4,7 +4,9 @@
 # loading it, the game window must load the game page and ask the platform API for the player's
 # and the server's names, and a termination request must end the program with exit code 0.
 # usage: launcher_handover.sh LAUNCHER DEMO_SITE DEMO_PACKAGE SCENARIO
-#   SCENARIO: direct (login -> game address) or qq (login -> QQ look-alike -> game address)
+#   SCENARIO: direct (login -> game address) or qq (login -> QQ look-alike -> game address), or
+#   stalled (as direct, with an API that never answers: the game page loads all the same, and the
+#   termination request ends the program at once, not after the lookups' time-outs)
 set -euo pipefail
 launcher=$1 site_bin=$2 package_bin=$3 scenario=$4
 
@@ -23,7 +25,9 @@ cleanup() {
 trap cleanup EXIT
 export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
 
-"$site_bin" --port 0 --log "$work/site.log" >"$work/site.out" 2>"$work/site.err" &
+site_args=()
+[ "$scenario" = stalled ] && site_args=(--api-delay -1)
+"$site_bin" --port 0 --log "$work/site.log" "${site_args[@]}" >"$work/site.out" 2>"$work/site.err" &
 site_pid=$!
 port=""
 for _ in $(seq 1 100); do
@@ -40,7 +44,7 @@ mkdir -p "$work/run"
 "$package_bin" --site "$base" --out "$work/run/config.zip" --set macCountApiUrl= --set firstUrl=
 
 case "$scenario" in
-  direct)
+  direct|stalled)
     game="$base/game/enter?serverid=12&skey=1012&uid=e2e"
     start="$base/login?auto=$(printf '%s' "$game" | sed 's/%/%25/g; s/:/%3A/g; s#/#%2F#g; s/?/%3F/g; s/=/%3D/g; s/&/%26/g')"
     ;;
@@ -82,8 +86,22 @@ case "$address" in
   *qq.com*) echo "a QQ login page was taken: $address"; finish ;;
 esac
 wait_for game_page_loaded || finish
+api_answered() { grep -q '"path":"/api/"' "$work/site.log"; }
+if [ "$scenario" = stalled ]; then
+  # The site logs a request once it has answered it.
+  if api_answered; then echo "the stalled API answered"; finish; fi
+else
+  wait_for api_answered || finish
+  if [ "$scenario" = direct ]; then wait_for grep -q '"path":"/api/1012"' "$work/site.log" || finish; fi
+fi
 
 kill -TERM "$launcher_pid"
+# Well below the lookups' 30 s time-out.
+for _ in $(seq 1 150); do
+  kill -0 "$launcher_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$launcher_pid" 2>/dev/null; then echo "the program did not end within 15 s"; finish; fi
 set +e
 wait "$launcher_pid"
 rc=$?
@@ -101,6 +119,7 @@ if [ "$enters" -ne 1 ]; then
   echo "the game address was loaded $enters times; the launcher browser must not load it"
   exit 1
 fi
+if [ "$scenario" = stalled ]; then echo "handover ok with a stalled API: $address"; exit 0; fi
 grep '"path":"/api/"' "$work/site.log" | grep -q '"type":"1"' ||
   { echo "the player name was not asked for"; exit 1; }
 if [ "$scenario" = direct ]; then

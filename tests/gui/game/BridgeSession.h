@@ -38,11 +38,15 @@ inline std::string Encoded(const std::string& text) {
 
 class Session {
  public:
-  // False when the package cannot be opened; the window is then not made.
-  bool Open(const std::string& settings, const std::string& address) {
+  // False when the package cannot be opened; the window is then not made. With
+  // `waitForLookups`, returns once the set-up lookups' answers have been applied.
+  bool Open(const std::string& settings, const std::string& address, bool waitForLookups = true) {
     if (!package.Open(GamePackage(settings))) return false;
     window = std::make_unique<GameWindow>(address);
     (*window)->show();
+    if (waitForLookups &&
+        !QTest::qWaitFor([this] { return dialog()->OutstandingLookups() == 0; }, kPageTimeoutMs))
+      return false;
     return (*window)->IsSetUpComplete();
   }
   CGameDialog* dialog() const { return window ? window->get() : nullptr; }

@@ -2,6 +2,8 @@
 #include <httplib.h>
 #include <json/json.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -194,6 +196,38 @@ TEST(DemoSiteApi, ReplyScenarios) {
   auto name = failing.Get(std::string(demo::kApiPath) + "1012");
   ASSERT_TRUE(name);
   EXPECT_EQ(name->status, 500);
+}
+
+TEST(DemoSiteApi, HeldRepliesGoWhenReleased) {
+  RunningSite site(Options({"--api-delay", "-1"}));
+  std::atomic<bool> answered{false};
+  std::thread asker([&] {
+    auto name = site.Get(std::string(demo::kApiPath) + "1012");
+    answered = name && name->status == 200 && ParseJson(name->body)["servername"].isString();
+  });
+  // The rest of the site answers while the API holds its reply.
+  auto page = site.Get(std::string(demo::kMaxHeader) + "?skey=1012");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_FALSE(answered.load());
+  auto release = site.Get("/control/release-api");
+  ASSERT_TRUE(release);
+  asker.join();
+  EXPECT_TRUE(answered.load());
+  // Released for good: later replies go at once.
+  auto later = site.Get(SignedTarget("s1", "1", DemoSignature("s1", "1")));
+  ASSERT_TRUE(later);
+  EXPECT_EQ(later->status, 200);
+}
+
+TEST(DemoSiteApi, HeldRepliesDoNotKeepTheSiteFromStopping) {
+  std::thread asker;
+  {
+    RunningSite site(Options({"--api-delay", "-1"}));
+    asker = std::thread([&site] { site.Get(std::string(demo::kApiPath) + "1012"); });
+    while (site.site().HeldApiReplies() == 0) std::this_thread::yield();
+  }
+  asker.join();
 }
 
 TEST(DemoSitePages, LoginListsGameAddressesAndQqLookAlikes) {

@@ -1,0 +1,210 @@
+// The game window's set-up against an operator API that answers late or not at all: the window
+// and the game page never wait for the lookups, stay usable while they are out, take each answer
+// where it belongs when it comes, and give the same outcome whatever order the answers and the
+// page's events arrive in.
+#include <QFile>
+#include <algorithm>
+#include <chrono>
+
+#include "BridgeSession.h"
+#include "game/GameRules.h"
+#include "net/BackgroundWork.h"
+#include "net/HttpClient.h"
+#include "skin/SkinButton.h"
+#include "web/GmChatWnd.h"
+
+using namespace gametest;
+
+namespace {
+
+// Close (type 5) and GM chat (type 14) buttons.
+std::string Sections() { return Button(1, 5, 9, -40, 2) + Button(2, 14, 9, -120, 2); }
+
+LookupResult Answer(const char* utf8) {
+  LookupResult result;
+  result.kind = LookupResult::Value;
+  result.value = codepage::Utf8ToSystem(utf8);
+  return result;
+}
+
+PageArg Text(const char* utf8) {
+  PageArg arg;
+  arg.kind = PageArg::Kind::String;
+  arg.text = utf8;
+  return arg;
+}
+
+}  // namespace
+
+class SetUpTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir logDir;
+
+  std::string Settings(const DemoSiteProcess& on, const std::string& extra = "") const {
+    return GameSettings(on.Url(demo::kApiPath), "gameButtonCount=2\n" + extra, Sections());
+  }
+  static std::string GameAddress(const DemoSiteProcess& on) {
+    return on.Url(std::string(demo::kGameHeader) + "?serverid=12&skey=1012&uid=7");
+  }
+  static QStringList LogLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+  }
+  static bool Release(const DemoSiteProcess& on) {
+    std::string body;
+    return FetchUrl(on.Url("/control/release-api").c_str(), body) == FetchOutcome::Success;
+  }
+
+ private slots:
+  void gamePageAndWindowDoNotWaitForTheApi() {
+    const QString log = logDir.path() + "/held.log";
+    DemoSiteProcess site;
+    if (!site.Start({"--api-delay", "-1", "--log", log, "--gm-name", "GM阿青"}))
+      QSKIP("demo site not built");
+    Session session;
+    QVERIFY(session.Open(Settings(site), GameAddress(site), false));
+    CGameDialog* dialog = session.dialog();
+    // Set-up is complete and on screen with all three lookups out.
+    QVERIFY(dialog->IsSetUpComplete());
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->OutstandingLookups(), 3);
+    QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域"));
+    QVERIFY(dialog->GetChatWindow() != nullptr);
+    QCOMPARE(dialog->GetButtons().size(), std::size_t{2});
+
+    // The game page loads and completes while no API answer has been sent (the site logs a
+    // request once it has answered it).
+    CWebBrowserEx* browser = dialog->GetBrowser();
+    QTRY_VERIFY_WITH_TIMEOUT(browser->view()->isVisible(), kPageTimeoutMs);
+    QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域 [双线12服]"));
+    const QStringList early = LogLines(log);
+    QVERIFY(std::any_of(early.begin(), early.end(),
+                        [](const QString& l) { return l.contains("\"path\":\"/play/game\""); }));
+    QVERIFY(std::none_of(early.begin(), early.end(),
+                         [](const QString& l) { return l.contains("\"path\":\"/api/"); }));
+    QCOMPARE(dialog->OutstandingLookups(), 3);
+    QCOMPARE(std::string(dialog->GetUserName()), std::string());
+
+    // Still waiting, the window moves, paints and asks its close question.
+    dialog->maximized = false;
+    dialog->setGeometry(QRect(100, 100, 800, 600));
+    QTRY_COMPARE(dialog->size(), QSize(800, 600));
+    QTest::mousePress(dialog, Qt::LeftButton, {}, QPoint(300, 10));
+    QTest::mouseMove(dialog, QPoint(330, 30));
+    QTest::mouseRelease(dialog, Qt::LeftButton, {}, QPoint(330, 30));
+    QTRY_COMPARE(dialog->pos(), QPoint(130, 120));
+    QVERIFY(HasTitlePixel(dialog->grab().toImage(), dialog->GetTitleRect()));
+    session.messages.answers = {platform::MessageBoxResult::Cancel};
+    dialog->close();
+    QCOMPARE(session.messages.seen.size(), std::size_t{1});
+    QCOMPARE(session.messages.seen[0].text, std::string("退出吗"));
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->OutstandingLookups(), 3);
+
+    // The answers come: the player's name to the title band, the server's name kept (the
+    // completed page's title stands, as it would had the name come first), the chat page loads
+    // in the chat window and names the GM.
+    QVERIFY(Release(site));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->OutstandingLookups(), 0, kPageTimeoutMs);
+    QCOMPARE(Qt8(dialog->GetUserName()), QString::fromUtf8("逍遥子"));
+    QCOMPARE(Qt8(dialog->GetServerName()), QString::fromUtf8("白虎堂"));
+    QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域 [双线12服]"));
+    CGmChatWnd* chat = dialog->GetChatWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(chat->browser->view()->url().path(), QString(demo::kChatPath),
+                              kPageTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(chat->windowTitle(), QString("GM阿青"), kPageTimeoutMs);
+    QCOMPARE(dialog->FindButtonByType(game::kTypeGmChat)->text(), QString("GM阿青"));
+    QVERIFY(session.messages.seen.size() == 1);
+  }
+
+  void closingWhileTheLookupsAreOutNeitherWaitsNorCrashes() {
+    DemoSiteProcess site;
+    if (!site.Start({"--api-delay", "-1"})) QSKIP("demo site not built");
+    {
+      Session session;
+      QVERIFY(session.Open(Settings(site), GameAddress(site), false));
+      QCOMPARE(session.dialog()->OutstandingLookups(), 3);
+    }
+    // The cancelled requests end at once, far sooner than their 30 s time-out...
+    QVERIFY(net::WaitForBackgroundWork(std::chrono::seconds(10)));
+    // ... and answers released now have no window to reach.
+    QVERIFY(Release(site));
+    QCoreApplication::processEvents();
+  }
+
+  // Which of the server's name and the completed game page comes first, and which of the game
+  // page's getGsName and the chat address: the title and the GM name end up the same.
+  void arrivalOrders_data() {
+    QTest::addColumn<QString>("order");
+    QString events = "CGPS";  // C chat address, G getGsName, P page complete, S server name
+    std::sort(events.begin(), events.end());
+    do {
+      QTest::newRow(qPrintable(events)) << events;
+    } while (std::next_permutation(events.begin(), events.end()));
+  }
+  void arrivalOrders() {
+    QFETCH(QString, order);
+    DemoSiteProcess site;
+    if (!site.Start({"--api-delay", "-1"})) QSKIP("demo site not built");
+    Session session;
+    // The real page never qualifies: the completions here are the test's own.
+    QVERIFY(session.Open(Settings(site, "maxheader=/qualified\n"), GameAddress(site), false));
+    CGameDialog* dialog = session.dialog();
+    CGmChatWnd* chat = dialog->GetChatWindow();
+    const std::string chatAddress = site.Url("/news");
+    for (const QChar event : order) {
+      switch (event.toLatin1()) {
+        case 'C':
+          dialog->OnChatAddressLookup(Answer(chatAddress.c_str()));
+          break;
+        case 'G':
+          dialog->OnGsName({Text("GM甲")});
+          break;
+        case 'P':
+          dialog->OnDocumentComplete(
+              QString::fromStdString(site.Url("/qualified?serverid=12&skey=1012&uid=7")), true);
+          break;
+        case 'S':
+          dialog->OnServerNameLookup(Answer("白虎堂"));
+          break;
+      }
+    }
+    QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域 [双线12服]"));
+    QCOMPARE(Qt8(dialog->GetServerName()), QString::fromUtf8("白虎堂"));
+    QVERIFY(!dialog->awaitingGmName);
+    QCOMPARE(chat->windowTitle(), QString::fromUtf8("GM甲"));
+    CxSkinButton* chatButton = dialog->FindButtonByType(game::kTypeGmChat);
+    QCOMPARE(chatButton->text(), QString::fromUtf8("GM甲"));
+    QVERIFY(chatButton->isVisibleTo(dialog));
+    QTRY_COMPARE_WITH_TIMEOUT(chat->browser->view()->url().path(), QString("/news"),
+                              kPageTimeoutMs);
+    // The chat page loading changes neither name.
+    QTRY_VERIFY_WITH_TIMEOUT(!chat->browser->view()->page()->isLoading(), kPageTimeoutMs);
+    QCOMPARE(chat->windowTitle(), QString::fromUtf8("GM甲"));
+  }
+
+  // Without a server name on the title, the same holds for the name arriving before or after
+  // the page names its own title (page command 6).
+  void serverNameAfterThePageRetitled() {
+    DemoSiteProcess site;
+    if (!site.Start({"--api-delay", "-1"})) QSKIP("demo site not built");
+    {
+      Session session;
+      QVERIFY(session.Open(Settings(site, "maxheader=/qualified\n"), GameAddress(site), false));
+      CGameDialog* dialog = session.dialog();
+      dialog->OnPageCommand({Text("6"), Text("S2"), Text("")});
+      dialog->OnServerNameLookup(Answer("白虎堂"));
+      QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域-S2"));
+    }
+    // While nothing replaced set-up's title, the name extends it.
+    Session session;
+    QVERIFY(session.Open(Settings(site, "maxheader=/qualified\n"), GameAddress(site), false));
+    session.dialog()->OnServerNameLookup(Answer("白虎堂"));
+    QCOMPARE(Qt8(session.dialog()->GetTitleText()), QString::fromUtf8("龙域白虎堂"));
+  }
+};
+
+LAUNCHER_WEB_TEST_MAIN(SetUpTest)
+#include "SetUpTest.moc"
