@@ -4,11 +4,9 @@
 #include <QDialog>
 #include <QIcon>
 #include <QSocketNotifier>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-
-#include <cstdio>
 #include <cstring>
 
 #include "app/CommandLine.h"
@@ -19,6 +17,7 @@
 #include "app/QtMessageBox.h"
 #include "game/GameCommandChannel.h"
 #include "game/GameDialog.h"
+#include "net/BackgroundWork.h"
 #include "platform/MessageBox.h"
 #include "platform/TerminationSignal.h"
 
@@ -145,5 +144,12 @@ int main(int argc, char** argv) {
   theApp.InitInstance(argc, argv);
   const int code = theApp.ExitInstance();
   leavingNormally = true;
+  // Requests still in flight were cancelled with their windows; one that will not end must not
+  // meet the libraries' exit-time clean-up.
+  net::CancelBackgroundWork();
+  if (!net::WaitForBackgroundWork(std::chrono::milliseconds(500))) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+  }
   return code;
 }

@@ -1,11 +1,13 @@
 #include "app/LauncherApp.h"
 
 #include <QImage>
+#include <chrono>
 #include <cstdio>
 
 #include "config/PackageImage.h"
 #include "launcher/LauncherTranslucentDlg.h"
 #include "net/AdapterReport.h"
+#include "net/BackgroundWork.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 
@@ -21,6 +23,7 @@ LauncherApp::~LauncherApp() {
 }
 
 void LauncherApp::Reset() {
+  adapterReport.reset();
   launcherDialog.reset();
   launcherImage.reset();
   gameDialog = nullptr;
@@ -45,7 +48,8 @@ bool LauncherApp::InitInstance(int argc, char** argv) {
 
   const std::string programPath = platform::ProgramPath();
   const LauncherSettings& settings = config->GetSettings();
-  if (!settings.macCountApiUrl.empty()) ReportAdapterAddress(programPath, settings);
+  // The report runs beside the windows: nothing waits for the counting address.
+  adapterReport = StartAdapterReport(programPath, settings);
 
   if (settings.firstUrl.size() > 2) {
     RunGameWindow(settings.firstUrl.str());
@@ -77,5 +81,9 @@ int LauncherApp::ExitInstance() {
   gameDialog = nullptr;
   launcherDialog.reset();
   launcherImage.reset();
+  if (adapterReport) {
+    net::WaitForBackgroundWork(std::chrono::milliseconds(kReportGraceMs));
+    adapterReport.reset();
+  }
   return 0;
 }

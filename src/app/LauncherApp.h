@@ -6,6 +6,9 @@
 
 #include "config/LauncherConfig.h"
 
+namespace net {
+class BackgroundWork;
+}
 class IGameWindow;
 class CLauncherTranslucentDlg;
 class QImage;
@@ -19,8 +22,10 @@ class LauncherApp {
   // in turn. Always false: the application runs no message loop of its own.
   // `argv` as given to main(); argv[1], when present, is the launcher's start parameter.
   bool InitInstance(int argc, char** argv);
-  // End of process: releases the windows and the artwork; the process exit code.
+  // End of process: releases the windows and the artwork, and gives an adapter report still in
+  // flight at most kReportGrace to end before it is cancelled; the process exit code.
   int ExitInstance();
+  static constexpr int kReportGraceMs = 2000;
 
   CLauncherConfig& GetConfig() { return *config; }
   IGameWindow* GetGameDialog() const { return gameDialog; }
@@ -51,6 +56,7 @@ class LauncherApp {
   std::unique_ptr<QImage> launcherImage;
   IGameWindow* gameDialog = nullptr;
   std::unique_ptr<CLauncherTranslucentDlg> launcherDialog;
+  std::unique_ptr<net::BackgroundWork> adapterReport;  // runs beside the windows
   std::string gameUrl;
   std::string startParameter;
   GameWindowRunner gameWindowRunner;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "config/LauncherConfig.h"
+#include "net/BackgroundWork.h"
 #include "net/HttpClient.h"
 #include "platform/Adapters.h"
 #include "platform/Paths.h"
@@ -61,8 +62,20 @@ void ReportAdapterAddress(const std::string& programPath, const LauncherSettings
   ReportAdapterAddress(programPath, settings, platform::FirstAdapterHardwareAddress);
 }
 
+std::unique_ptr<net::BackgroundWork> StartAdapterReport(const std::string& programPath,
+                                                        const LauncherSettings& settings) {
+  if (settings.macCountApiUrl.empty()) return nullptr;
+  return std::make_unique<net::BackgroundWork>(
+      [programPath, copy = settings](const net::Cancellation& cancellation) {
+        ReportAdapterAddress(programPath, copy, platform::FirstAdapterHardwareAddress,
+                             &cancellation);
+        return net::BackgroundWork::Completion();
+      });
+}
+
 void ReportAdapterAddress(const std::string& programPath, const LauncherSettings& settings,
-                          const AdapterAddressSource& firstAdapter) {
+                          const AdapterAddressSource& firstAdapter,
+                          const net::Cancellation* cancellation) {
   if (settings.macCountApiUrl.empty()) return;
   const std::string marker = adapterreport::MarkerPath(programPath);
   std::error_code error;
@@ -87,6 +100,7 @@ void ReportAdapterAddress(const std::string& programPath, const LauncherSettings
           format, adapterreport::FormatAdapterAddress(hardwareAddress), address)) {
     std::string reply;
     CHttpClient client(adapterreport::kUserAgent);
+    client.SetCancellation(cancellation);
     client.Get(address.c_str(), nullptr, reply);
     if (!reply.empty()) std::fwrite(reply.data(), 1, reply.size(), file);
   }

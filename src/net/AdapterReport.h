@@ -2,10 +2,15 @@
 // One-time report of the first network adapter's hardware address to the operator's counting
 // address, remembered by the marker file flag.txt beside the program file.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct LauncherSettings;
+namespace net {
+class BackgroundWork;
+class Cancellation;
+}  // namespace net
 
 using AdapterAddressSource = std::function<bool(std::vector<unsigned char>&)>;
 
@@ -14,7 +19,12 @@ using AdapterAddressSource = std::function<bool(std::vector<unsigned char>&)>;
 void ReportAdapterAddress(const std::string& programPath, const LauncherSettings& settings);
 // The same with the adapter address taken from `firstAdapter` instead of the system.
 void ReportAdapterAddress(const std::string& programPath, const LauncherSettings& settings,
-                          const AdapterAddressSource& firstAdapter);
+                          const AdapterAddressSource& firstAdapter,
+                          const net::Cancellation* cancellation = nullptr);
+// The report on a thread of its own, with a copy of the settings; null when `macCountApiUrl` is
+// empty. Dropping the result cancels a request still in flight (the marker stays).
+std::unique_ptr<net::BackgroundWork> StartAdapterReport(const std::string& programPath,
+                                                        const LauncherSettings& settings);
 
 namespace adapterreport {
 

@@ -3,9 +3,15 @@
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <functional>
 #include <memory>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "LauncherTestSupport.h"
 #include "WebTestSupport.h"
@@ -13,6 +19,9 @@
 #include "app/QtMessageBox.h"
 #include "launcher/LauncherStandardDlg.h"
 #include "launcher/LauncherTranslucentDlg.h"
+#include "net/BackgroundWork.h"
+#include "net/HttpClient.h"
+#include "platform/Adapters.h"
 
 namespace {
 std::string Settings(const std::string& extra, int linkCount = 1) {
@@ -45,6 +54,40 @@ class WhenLauncherShows {
 
  private:
   QTimer timer;
+};
+// A counting address that takes connections and never answers them.
+class SilentAddress {
+ public:
+  SilentAddress() {
+    listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listener, 16) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      return;
+    fcntl(listener, F_SETFL, O_NONBLOCK);
+    port = ntohs(address.sin_port);
+  }
+  ~SilentAddress() {
+    for (const int fd : accepted) close(fd);
+    close(listener);
+  }
+  // Connections made so far (kept open, never answered).
+  int Connections() {
+    for (int fd; (fd = accept(listener, nullptr, nullptr)) >= 0;) accepted.push_back(fd);
+    return static_cast<int>(accepted.size());
+  }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port) + path;
+  }
+  int port = 0;
+
+ private:
+  int listener = -1;
+  std::vector<int> accepted;
 };
 }  // namespace
 
@@ -208,9 +251,52 @@ class StartupTest : public QObject {
     QVERIFY(Complete("firstUrl=abc\nmacCountApiUrl=http://127.0.0.1:1/count?mac=%s\n")
                 .WriteTo(folder->path()));
     QVERIFY(!Run());
+    QVERIFY(net::WaitForBackgroundWork(std::chrono::seconds(10)));
     QVERIFY(QFile::exists(marker));
     QFile::remove(marker);
     QCOMPARE(gameAddresses, (std::vector<std::string>{"abc", "abc"}));
+  }
+
+  void reportNeverHoldsTheLauncherBack() {
+    const QString marker = QCoreApplication::applicationDirPath() + "/flag.txt";
+    QFile::remove(marker);
+    SilentAddress counter;
+    QVERIFY(counter.port > 0);
+    // Longer than the test's own time-out: a launcher waiting for the report never shows.
+    net::SetHttpTimeouts(600000, 600000);
+    auto restore = qScopeGuard(
+        [] { net::SetHttpTimeouts(net::kDefaultConnectTimeoutMs, net::kDefaultTotalTimeoutMs); });
+    QVERIFY(Complete("macCountApiUrl=" + counter.Url("/count?mac=%s") + "\n").WriteTo(folder->path()));
+    std::vector<unsigned char> adapter;
+    const bool reports = platform::FirstAdapterHardwareAddress(adapter);
+    bool reportOut = false;
+    WhenLauncherShows closer([&](CLauncherTranslucentDlg& frame) {
+      // The launcher is up while the counting address still has the request.
+      if (reports) reportOut = QTest::qWaitFor([&] { return counter.Connections() == 1; }, 20000);
+      reportOut = reportOut && !net::WaitForBackgroundWork(std::chrono::milliseconds(0));
+      frame.GetStandardDialog()->OnCancel();
+    });
+    QVERIFY(!Run());
+    QVERIFY(closer.shown);
+    if (reports) QVERIFY(reportOut);
+    // Made before the request went out; the exit cancels the unanswered report within its grace.
+    QVERIFY(QFile::exists(marker));
+    QCOMPARE(theApp.ExitInstance(), 0);
+    QVERIFY(net::WaitForBackgroundWork(std::chrono::seconds(10)));
+    QVERIFY(QFile::exists(marker));
+
+    // Reported once: the next start finds the marker and sends nothing.
+    const int connections = counter.Connections();
+    theApp.Reset();
+    WhenLauncherShows again([](CLauncherTranslucentDlg& frame) {
+      frame.GetStandardDialog()->OnCancel();
+    });
+    QVERIFY(!Run());
+    QVERIFY(again.shown);
+    theApp.ExitInstance();
+    QVERIFY(net::WaitForBackgroundWork(std::chrono::seconds(10)));
+    QCOMPARE(counter.Connections(), connections);
+    QFile::remove(marker);
   }
 
   void qtMessageBoxAsksWithCancelPreselected() {
