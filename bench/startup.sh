@@ -1,50 +1,129 @@
 #!/usr/bin/env bash
-# Times whole runs: the program from process start until its launcher hands on the game address
-# the login page navigates to by itself, against a bare QWebEngineView doing the same navigation.
-# Usage: bench/startup.sh [build dir] [runs]. Needs a display (or runs itself under xvfb-run).
+# Times whole runs from process start to the game page's load event, on both ways into the game
+# (firstUrl direct, and the launcher handing over the address its login page goes to), with the
+# operator's API answering at once and after 300 ms; then the PSS of the whole process tree one
+# second after the load event. The engine alone (bench/engine_baseline: a persistent profile, the
+# game page in a view the size of the work area, the chat page in a second page) does the same
+# job for comparison.
+# Usage: bench/startup.sh [build dir] [runs] [API answer times in ms, e.g. "0 300"].
+# Needs a display (or runs itself under xvfb-run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=$(cd "${1:-build}" && pwd)
 RUNS=${2:-7}
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$BUILD" "$RUNS"; fi
+DELAYS=${3:-0 300}
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" "$0" "$BUILD" "$RUNS" "$DELAYS"
+fi
 . scripts/webengine-env.sh
 WORK=$(mktemp -d)
-trap 'kill $SITE_PID 2>/dev/null; rm -rf "$WORK"' EXIT
-"$BUILD/demo/demo_site" --port 0 >"$WORK/site.out" 2>/dev/null &
-SITE_PID=$!
-for _ in $(seq 50); do grep -q '^LISTENING ' "$WORK/site.out" && break; sleep 0.1; done
-PORT=$(sed -n 's/^LISTENING \([0-9]*\)$/\1/p' "$WORK/site.out")
-SITE=http://127.0.0.1:$PORT
-"$BUILD/demo/demo_package" --site "$SITE" --out "$WORK/config.zip" >/dev/null
-START="$SITE/login?delay=0&auto=%2Fgame%2Fenter%3Fserverid%3D3%26skey%3D1003%26uid%3Dbench"
+SITE_PID=
+cleanup() {
+  [ -n "$SITE_PID" ] && kill "$SITE_PID" 2>/dev/null
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
 
-# Runs "$@" until it prints a line starting with $1's marker; prints the milliseconds taken.
-time_until() {
+# The process and all its descendants.
+tree() {
+  local pid=$1 child
+  echo "$pid"
+  for child in $(pgrep -P "$pid" 2>/dev/null); do tree "$child"; done
+}
+# Sum of the tree's proportional set sizes, in kB.
+pss_kb() {
+  local total=0 pid kb
+  for pid in $(tree "$1"); do
+    kb=$(awk '/^Pss:/ {print $2}' "/proc/$pid/smaps_rollup" 2>/dev/null || true)
+    total=$((total + ${kb:-0}))
+  done
+  echo "$total"
+}
+
+# Runs "$@" in the background until its output holds a line with $1; prints the milliseconds
+# from start to that line and the tree's PSS (kB) a second later, then ends the run.
+measure() {
   local marker=$1
   shift
-  local t0 t1 pid
+  local t0 t1 pid kb
   t0=$(date +%s%N)
-  "$@" >"$WORK/out" 2>/dev/null &
+  "$@" >"$WORK/out" 2>&1 &
   pid=$!
-  until grep -q "^$marker" "$WORK/out"; do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.01
+  until grep -q "$marker" "$WORK/out"; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "run ended before its game page loaded:" >&2
+      tail -5 "$WORK/out" >&2
+      exit 1
+    fi
+    sleep 0.005
   done
   t1=$(date +%s%N)
-  kill "$pid" 2>/dev/null || true
+  sleep 1
+  kb=$(pss_kb "$pid")
+  kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  echo $(( (t1 - t0) / 1000000 ))
+  echo "$(((t1 - t0) / 1000000)) $kb"
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-program() { (cd "$WORK" && XDG_DATA_HOME="$WORK/data" exec "$BUILD/Launcher" "$START"); }
-baseline() { XDG_DATA_HOME="$WORK/data" exec "$BUILD/bench/engine_baseline" "$START" /game/enter; }
+start_site() {
+  [ -n "$SITE_PID" ] && { kill "$SITE_PID"; wait "$SITE_PID" 2>/dev/null || true; }
+  "$BUILD/demo/demo_site" --port 0 --api-delay "$1" >"$WORK/site.out" 2>/dev/null &
+  SITE_PID=$!
+  for _ in $(seq 100); do grep -q '^LISTENING ' "$WORK/site.out" && break; sleep 0.05; done
+  PORT=$(sed -n 's/^LISTENING \([0-9]*\)$/\1/p' "$WORK/site.out")
+  SITE=http://127.0.0.1:$PORT
+}
 
-echo "runs: $RUNS (first run of each discarded as warm-up)"
-time_until "game address:" program >/dev/null
-time_until "reached:" baseline >/dev/null
-P=$(for _ in $(seq "$RUNS"); do time_until "game address:" program; done | median)
-B=$(for _ in $(seq "$RUNS"); do time_until "reached:" baseline; done | median)
-echo "bare engine, start to game address: ${B} ms (median)"
-echo "Launcher,    start to game address: ${P} ms (median)"
-echo "added by the program: $((P - B)) ms"
+GAME_QUERY="serverid=12&skey=1012&uid=bench"
+# One program folder per path, each with its package; the data folders persist across runs.
+prepare() {
+  mkdir -p "$WORK/direct" "$WORK/launcher"
+  "$BUILD/demo/demo_package" --site "$SITE" --out "$WORK/direct/config.zip" \
+    --set "firstUrl=$SITE/game/enter?$GAME_QUERY" --set macCountApiUrl= >/dev/null
+  "$BUILD/demo/demo_package" --site "$SITE" --out "$WORK/launcher/config.zip" \
+    --set macCountApiUrl= >/dev/null
+  LOGIN="$SITE/login?delay=0&auto=%2Fgame%2Fenter%3Fserverid%3D12%26skey%3D1012%26uid%3Dbench"
+  CHAT="$SITE/gm/chat?skey=s1012"
+}
+program_direct() {
+  cd "$WORK/direct" && XDG_DATA_HOME="$WORK/data" QT_LOGGING_RULES="launcher.game.debug=true" \
+    exec "$BUILD/Launcher"
+}
+program_launcher() {
+  cd "$WORK/launcher" && XDG_DATA_HOME="$WORK/data" QT_LOGGING_RULES="launcher.game.debug=true" \
+    exec "$BUILD/Launcher" "$LOGIN"
+}
+engine_direct() {
+  XDG_DATA_HOME="$WORK/engine" exec "$BUILD/bench/engine_baseline" "$SITE/game/enter?$GAME_QUERY" \
+    /play/game "$CHAT"
+}
+engine_launcher() {
+  XDG_DATA_HOME="$WORK/engine" exec "$BUILD/bench/engine_baseline" "$LOGIN" /play/game "$CHAT"
+}
+
+# Medians of time and PSS over $RUNS runs of "$@" (after one warm-up run).
+series() {
+  local marker=$1
+  shift
+  measure "$marker" "$@" >/dev/null
+  : >"$WORK/series"
+  for _ in $(seq "$RUNS"); do measure "$marker" "$@" >>"$WORK/series"; done
+  echo "$(cut -d' ' -f1 "$WORK/series" | median) $(cut -d' ' -f2 "$WORK/series" | median)"
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+
+echo "runs: $RUNS per figure (after one warm-up run each); medians"
+printf '%-9s %-9s %10s %10s %7s %11s %11s %7s\n' api path "engine ms" "program ms" ratio \
+  "engine PSS" "program PSS" ratio
+for delay in $DELAYS; do
+  start_site "$delay"
+  prepare
+  for path in direct launcher; do
+    read -r et ek < <(series "loaded:" "engine_$path")
+    read -r pt pk < <(series "game page complete:" "program_$path")
+    printf '%-9s %-9s %10s %10s %7s %8s MB %8s MB %7s\n' "${delay} ms" "$path" "$et" "$pt" \
+      "$(ratio "$pt" "$et")" "$((ek / 1024))" "$((pk / 1024))" "$(ratio "$pk" "$ek")"
+  done
+done
