@@ -52,6 +52,8 @@ bool LauncherApp::InitInstance(int argc, char** argv) {
   adapterReport = StartAdapterReport(programPath, settings);
 
   if (settings.firstUrl.size() > 2) {
+    // Only the launcher draws its artwork: the game window's run does not keep it decoded.
+    launcherImage.reset();
     RunGameWindow(settings.firstUrl.str());
     return false;
   }
@@ -63,6 +65,7 @@ bool LauncherApp::InitInstance(int argc, char** argv) {
 
   const std::string chosen = gameUrl;
   launcherDialog.reset();
+  launcherImage.reset();
   if (chosen.empty()) return false;
   RunGameWindow(chosen);
   return false;
