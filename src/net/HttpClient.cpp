@@ -275,8 +275,9 @@ FetchOutcome FetchUrl(const char* url, std::string& body, const net::Cancellatio
   FetchOutcome outcome = FetchOutcome::TransportFailure;
   if (rc == CURLE_OK) {
     outcome = status >= 200 && status <= 299 ? FetchOutcome::Success : FetchOutcome::StatusFailure;
-  } else if (sink.badStatus || rc == CURLE_TOO_MANY_REDIRECTS || rc == CURLE_WEIRD_SERVER_REPLY ||
-             rc == CURLE_UNSUPPORTED_PROTOCOL) {
+  } else if (sink.badStatus || (status >= 400 && status <= 599) || rc == CURLE_TOO_MANY_REDIRECTS ||
+             rc == CURLE_WEIRD_SERVER_REPLY || rc == CURLE_UNSUPPORTED_PROTOCOL) {
+    // A failure status was read before the body broke off: the body does not matter.
     // The server answered, but not with a readable success status.
     outcome = FetchOutcome::StatusFailure;
   }

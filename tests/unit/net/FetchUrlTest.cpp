@@ -52,12 +52,20 @@ TEST_F(FetchUrlTest, AnswerWithoutAnHttpStatusIsAStatusFailure) {
   EXPECT_EQ(body, "");
 }
 
-TEST_F(FetchUrlTest, ErrorStatusThatClosesMidBodyIsStillAStatusFailure) {
-  RawHttpServer server([](RawHttpServer&, int fd, const ReceivedRequest&) {
-    RawHttpServer::SendAll(fd, "HTTP/1.1 500 Oops\r\nContent-Length: 1000\r\n\r\npartial");
-  });
-  std::string body;
-  EXPECT_EQ(FetchUrl(server.Url("/").c_str(), body), FetchOutcome::StatusFailure);
+TEST_F(FetchUrlTest, ErrorStatusWhoseBodyBreaksOffIsStillAStatusFailure) {
+  const std::string replies[] = {
+      "HTTP/1.1 500 Oops\r\nContent-Length: 1000\r\n\r\npartial",  // cut inside the body
+      "HTTP/1.1 500 Oops\r\nContent-Length: 1000\r\n\r\n",         // cut before any byte
+      "HTTP/1.1 404 Gone\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n",  // broken chunking
+  };
+  for (const std::string& reply : replies) {
+    RawHttpServer server([reply](RawHttpServer&, int fd, const ReceivedRequest&) {
+      RawHttpServer::SendAll(fd, reply);
+    });
+    std::string body = "stale";
+    EXPECT_EQ(FetchUrl(server.Url("/").c_str(), body), FetchOutcome::StatusFailure) << reply;
+    EXPECT_EQ(body, "");
+  }
 }
 
 TEST_F(FetchUrlTest, RedirectsAreFollowedAndBounded) {

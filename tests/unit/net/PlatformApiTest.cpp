@@ -271,6 +271,19 @@ TEST_F(PlatformApiLookup, StatusFailuresCarryEachLookupsText) {
   }
 }
 
+TEST_F(PlatformApiLookup, AFailureStatusWhoseBodyBreaksOffCarriesTheLookupsText) {
+  RawHttpServer server([](RawHttpServer&, int fd, const ReceivedRequest&) {
+    RawHttpServer::SendAll(fd, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 500\r\n\r\n");
+  });
+  const LauncherSettings s = KeyedSettings(server.Url("/api/"));
+  const LookupResult user = LookupUserName(s);
+  EXPECT_EQ(user.kind, LookupResult::Failed);
+  EXPECT_EQ(user.failureText, "访问用户名url失败");
+  const LookupResult name = LookupServerName(s, "1");
+  EXPECT_EQ(name.kind, LookupResult::Failed);
+  EXPECT_EQ(name.failureText, "访问当前服务器名失败");
+}
+
 TEST_F(PlatformApiLookup, BadRepliesAndTransportFailuresGiveNoValue) {
   net::SetHttpTimeouts(2000, 500);
   const std::string deep = std::string(10000, '[') + std::string(10000, ']');
