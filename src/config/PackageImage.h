@@ -9,7 +9,8 @@ class CLauncherConfig;
 
 // Missing member: message "读取图片失败" (caption "启动失败"), false. Undecodable: false, no message.
 bool LoadImageFromPackage(CLauncherConfig& config, const char* member, QImage& image);
-// The same with the caption "启动失败！" for a missing member.
+// The same with the caption "启动失败！" for a missing member; an undecodable one gets the same
+// message, since the launcher cannot start without this artwork.
 bool LoadBitmapFromPackage(CLauncherConfig& config, const char* member, QImage& image);
 // The member bytes decoded exactly as the two above do; false when they are no usable image.
 bool DecodePackageImageBytes(const std::vector<unsigned char>& bytes, QImage& image);

@@ -31,7 +31,10 @@ Decoded DecodeBounded(const std::vector<unsigned char>& bytes, QImage& image,
   return image.isNull() ? Decoded::Undecodable : Decoded::Image;
 }
 
-bool Decode(CLauncherConfig& config, const char* member, const char* caption, QImage& image) {
+// `required`: the program cannot go on without this image, so an undecodable one is reported
+// like a missing one.
+bool Decode(CLauncherConfig& config, const char* member, const char* caption, bool required,
+            QImage& image) {
   std::vector<unsigned char> bytes;
   if (!config.ReadImageMember(member, bytes, caption)) return false;
   switch (DecodeBounded(bytes, image)) {
@@ -41,6 +44,7 @@ bool Decode(CLauncherConfig& config, const char* member, const char* caption, QI
       ReportImageFailure(caption);
       return false;
     case Decoded::Undecodable:
+      if (required) ReportImageFailure(caption);
       return false;
   }
   return false;
@@ -67,9 +71,9 @@ packagecheck::DecodedImage DecodePackageImage(const std::vector<unsigned char>& 
 }
 
 bool LoadImageFromPackage(CLauncherConfig& config, const char* member, QImage& image) {
-  return Decode(config, member, "启动失败", image);
+  return Decode(config, member, "启动失败", false, image);
 }
 
 bool LoadBitmapFromPackage(CLauncherConfig& config, const char* member, QImage& image) {
-  return Decode(config, member, "启动失败！", image);
+  return Decode(config, member, "启动失败！", true, image);
 }

@@ -143,6 +143,13 @@ class StartupTest : public QObject {
     QTest::newRow("no launcher artwork")
         << QByteArray::fromStdString(FixturePackage().Settings(Settings("")).Bytes()) << "启动失败！"
         << "读取图片失败";
+    // Present but not an image: reported like a missing one, never a silent end.
+    QTest::newRow("undecodable launcher artwork")
+        << QByteArray::fromStdString(FixturePackage()
+                                         .Settings(Settings(""))
+                                         .Member("config/main1.png", "\x89PNG\r\n\x1a\n damaged")
+                                         .Bytes())
+        << "启动失败！" << "读取图片失败";
   }
   void configurationFailures() {
     QFETCH(QByteArray, package);

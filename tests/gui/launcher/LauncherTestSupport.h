@@ -61,6 +61,11 @@ class FixturePackage {
     members.emplace_back(name, PngBytes(image));
     return *this;
   }
+  // A member holding these bytes as they are (a damaged image, for instance).
+  FixturePackage& Member(const std::string& name, std::string bytes) {
+    members.emplace_back(name, std::move(bytes));
+    return *this;
+  }
   // Normal, pressed and over images of link number n, each a solid colour.
   FixturePackage& ButtonImages(int n, QSize size = QSize(40, 20)) {
     const std::string base = "config/" + std::to_string(n);
@@ -152,7 +157,10 @@ class WorkingDirectory {
 // The demo operator site as a child process on a free loopback port.
 class DemoSiteProcess {
  public:
-  // False (and the test is skipped by the caller) when the demo site is not built.
+  // The demo site was built for this test (its path is in the environment); only then may a
+  // test that needs it run, and a site that then fails to start is a failure, not a skip.
+  static bool Built() { return !qgetenv("LAUNCHER_DEMO_SITE").isEmpty(); }
+  // False when the site is not built or did not start and report its port.
   bool Start(const QStringList& extraArguments = {}) {
     const QByteArray program = qgetenv("LAUNCHER_DEMO_SITE");
     if (program.isEmpty()) return false;

@@ -81,11 +81,13 @@ TEST_F(PackageImage, MissingMembersShowTheirCaptions) {
                                                         {"启动失败！", "读取图片失败"}}));
 }
 
-TEST_F(PackageImage, UndecodableIsFalseWithoutMessage) {
+TEST_F(PackageImage, UndecodableIsFalse) {
   QImage image;
   EXPECT_FALSE(LoadImageFromPackage(config, "config/broken.png", image));
-  EXPECT_FALSE(LoadBitmapFromPackage(config, "config/broken.png", image));
   EXPECT_TRUE(box.messages.empty());
+  // The launcher's artwork cannot be done without: a damaged one is reported like a missing one.
+  EXPECT_FALSE(LoadBitmapFromPackage(config, "config/broken.png", image));
+  EXPECT_EQ(box.messages, (std::vector<RecordedMessage>{{"启动失败！", "读取图片失败"}}));
 }
 
 TEST_F(PackageImage, OversizedImagesAreRefusedWithTheImageMessage) {
