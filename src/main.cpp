@@ -1,8 +1,11 @@
 #include <unistd.h>
 
+#include <cstring>
+
 #include <QApplication>
 #include <QDialog>
 #include <QIcon>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <chrono>
 #include <cstdio>
@@ -23,23 +26,47 @@
 
 namespace {
 
-bool terminationRequested = false;
+// The longest a termination request may wait for the program to end by itself.
+constexpr int kTerminationGraceMs = 700;
 
-// A termination request from the system ends the open windows' runs: no close question, no
-// restart, and no further window.
-void WatchTerminationRequests(QApplication& app) {
-  const int handle = platform::TerminationRequestHandle();
-  if (handle < 0) return;
-  auto* notifier = new QSocketNotifier(handle, QSocketNotifier::Read, &app);
-  QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
-    platform::TakeTerminationRequests();
-    terminationRequested = true;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* dialog = qobject_cast<QDialog*>(widget);
-      if (dialog != nullptr && dialog->isVisible()) dialog->done(QDialog::Rejected);
+// A termination request from the system ends the run at any stage: the open windows' and message
+// boxes' runs end at once (no close question, no restart), and a window or box that comes up
+// afterwards ends as soon as its run begins.
+class TerminationWatch : public QObject {
+ public:
+  explicit TerminationWatch(QApplication& app) : QObject(&app) {
+    const int handle = platform::TerminationRequestHandle();
+    if (handle < 0) return;
+    platform::EnforceTerminationDeadline(kTerminationGraceMs, 0);
+    auto* notifier = new QSocketNotifier(handle, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+      platform::TakeTerminationRequests();
+      if (!ending) {
+        ending = true;
+        qApp->installEventFilter(this);
+      }
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog != nullptr && dialog->isVisible()) dialog->done(QDialog::Rejected);
+      }
+    });
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      if (auto* dialog = qobject_cast<QDialog*>(watched); dialog != nullptr && dialog->isWindow()) {
+        QPointer<QDialog> shown(dialog);
+        QMetaObject::invokeMethod(
+            this, [shown] { if (shown) shown->done(QDialog::Rejected); }, Qt::QueuedConnection);
+      }
     }
-  });
-}
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  bool ending = false;
+};
 
 // Exit code when the display goes away under the running program.
 constexpr int kExitDisplayLost = 3;
@@ -134,10 +161,8 @@ int main(int argc, char** argv) {
     platform::SetMessageBoxHandler(ShowQtMessageBox);
   else
     platform::SetMessageBoxHandler(MessageLogHandler(messageLog.toStdString()));
-  WatchTerminationRequests(app);
-  theApp.SetGameWindowRunner([](const std::string& address) {
-    if (!terminationRequested) RunGameDialog(address);
-  });
+  new TerminationWatch(app);
+  theApp.SetGameWindowRunner(RunGameDialog);
 
   std::atexit(OnExitFromInsideRun);
 

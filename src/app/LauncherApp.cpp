@@ -1,8 +1,8 @@
 #include "app/LauncherApp.h"
 
 #include <QImage>
+#include <QLoggingCategory>
 #include <chrono>
-#include <cstdio>
 
 #include "config/PackageImage.h"
 #include "launcher/LauncherTranslucentDlg.h"
@@ -10,6 +10,10 @@
 #include "net/BackgroundWork.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
+#include "platform/TerminationSignal.h"
+
+// The hand-over of the game address to the game window; off by default.
+Q_LOGGING_CATEGORY(lcHandover, "launcher.handover", QtWarningMsg)
 
 LauncherApp theApp;
 
@@ -72,12 +76,11 @@ bool LauncherApp::InitInstance(int argc, char** argv) {
 }
 
 void LauncherApp::RunGameWindow(const std::string& address) {
-  if (gameWindowRunner) {
-    gameWindowRunner(address);
-    return;
-  }
-  std::printf("game address: %s\n", codepage::SystemToUtf8(address).c_str());
-  std::fflush(stdout);
+  // The address carries the player's session: it is written only when this category is on.
+  qCDebug(lcHandover).noquote() << "game address:"
+                                << QString::fromStdString(codepage::SystemToUtf8(address));
+  if (platform::TerminationRequested()) return;
+  if (gameWindowRunner) gameWindowRunner(address);
 }
 
 int LauncherApp::ExitInstance() {

@@ -33,8 +33,8 @@ class LauncherApp {
   void SetGameUrl(const char* address) { gameUrl = address ? address : ""; }
   const std::string& GetGameUrl() const { return gameUrl; }
 
-  // Runs the game window modally for `address` (8-bit text). Until a game window is installed
-  // here, the address is printed on stdout as "game address: <address>".
+  // Runs the game window modally for `address` (8-bit text), unless the program is ending. The
+  // hand-over is logged as "game address: <address>" under the category launcher.handover.
   using GameWindowRunner = std::function<void(const std::string& address)>;
   void SetGameWindowRunner(GameWindowRunner runner) { gameWindowRunner = std::move(runner); }
 

@@ -1,11 +1,17 @@
 #include "app/QtMessageBox.h"
 
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
 #include <cstdio>
 
+// Message boxes shown; off by default.
+Q_LOGGING_CATEGORY(lcMessages, "launcher.app", QtWarningMsg)
+
 platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& request) {
+  qCDebug(lcMessages) << "message box:" << QString::fromUtf8(request.caption.c_str())
+                      << QString::fromUtf8(request.text.c_str());
   auto* owner = static_cast<QWidget*>(request.owner);
   QMessageBox box(owner);
   box.setWindowTitle(QString::fromUtf8(request.caption.c_str()));

@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/TerminationSignal.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -16,6 +18,8 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
 }
 
 MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) {
+  // The program is ending: nobody is left to answer, and a question must not hold it.
+  if (TerminationRequested()) return MessageBoxResult::Cancel;
   if (Handler()) return Handler()(request);
   std::fprintf(stderr, "[%s] %s\n", request.caption.c_str(), request.text.c_str());
   return MessageBoxResult::Ok;

@@ -1,4 +1,5 @@
 #include "platform/Restart.h"
+#include "platform/TerminationSignal.h"
 
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -81,6 +82,8 @@ ProgramStarter SetProgramStarter(ProgramStarter starter) {
 }
 
 bool StartProgramCopy() {
+  // A run ended by the system is not started anew.
+  if (TerminationRequested()) return false;
   if (InstalledStarter()) return InstalledStarter()();
   return StartDetached(ProgramPath());
 }

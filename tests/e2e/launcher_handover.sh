@@ -56,7 +56,9 @@ case "$scenario" in
 esac
 
 cd "$work/run"
-"$launcher" "$start" "ignored-second-argument" >"$work/out" 2>"$work/err" &
+# The hand-over line carries the player's session: it is written only under its logging category.
+QT_LOGGING_RULES="launcher.handover.debug=true" \
+  "$launcher" "$start" "ignored-second-argument" >"$work/out" 2>"$work/err" &
 launcher_pid=$!
 finish() {
   echo "--- stdout"; cat "$work/out"; echo "--- stderr (tail)"; tail -20 "$work/err"
@@ -75,8 +77,8 @@ wait_for() {
 }
 game_page_loaded() { grep -q '"path":"/play/game"' "$work/site.log"; }
 
-wait_for grep -q '^game address: ' "$work/out" || finish
-line=$(grep '^game address: ' "$work/out" | head -1 || true)
+wait_for grep -q 'game address: ' "$work/err" || finish
+line=$(grep -o 'game address: .*' "$work/err" | head -1 || true)
 address=${line#game address: }
 case "$address" in
   "$game"*) ;;
@@ -107,7 +109,8 @@ wait "$launcher_pid"
 rc=$?
 set -e
 echo "exit code: $rc"
-cat "$work/out"
+# Nothing of the session reaches stdout.
+if grep -q 'game address' "$work/out"; then echo "the hand-over line reached stdout"; exit 1; fi
 if [ "$rc" -ne 0 ]; then
   tail -20 "$work/err"
   exit 1
