@@ -4,7 +4,15 @@
 #include <QCloseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QTimerEvent>
 #include <QWindow>
+
+#include "skin/PixelRegion.h"
+
+namespace {
+// How often the shape follows what the controls show while the window is up.
+constexpr int kShapeRefreshMs = 200;
+}  // namespace
 
 CStandardDialog::CStandardDialog(int templateId, QRgb colourKey, QWidget* parent)
     : QDialog(parent), templateId(templateId), colourKey(colourKey) {
@@ -83,18 +91,50 @@ void CStandardDialog::ScheduleInputMask() {
       Qt::QueuedConnection);
 }
 
+QRegion CStandardDialog::ShownRegion(const QImage& face, QRgb colourKey, const QPoint& at) {
+  const QRgb key = colourKey & RGB_MASK;
+  return RegionWhere(face, [key](QRgb pixel) {
+           return qAlpha(pixel) != 0 && (pixel & RGB_MASK) != key;
+         }).translated(at);
+}
+
 void CStandardDialog::UpdateInputMask() {
   maskPending = false;
+  if (updatingMask) return;
+  updatingMask = true;
   QRegion shown;
   for (QObject* object : children()) {
     auto* child = qobject_cast<QWidget*>(object);
     if (!child || child->isWindow() || child->isHidden()) continue;
     if (child->width() <= 0 || child->height() <= 0) continue;
-    shown += child->geometry();
+    shown += ShownRegion(child->grab().toImage(), colourKey, child->pos());
   }
+  updatingMask = false;
   // An empty mask would mean "no mask"; a region outside the window means "nothing".
   if (shown.isEmpty()) shown = QRegion(-1, -1, 1, 1);
+  if (shown == currentMask) return;
+  currentMask = shown;
   setMask(shown);
+}
+
+void CStandardDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (maskTimer == 0) maskTimer = startTimer(kShapeRefreshMs);
+  ScheduleInputMask();
+}
+
+void CStandardDialog::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  if (maskTimer != 0) killTimer(maskTimer);
+  maskTimer = 0;
+}
+
+void CStandardDialog::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != maskTimer) {
+    QDialog::timerEvent(event);
+    return;
+  }
+  UpdateInputMask();
 }
 
 void CStandardDialog::CloseOwner() {

@@ -1,7 +1,10 @@
 #pragma once
 // The inner dialog of a translucent pair: hosts real controls over the frame; its background is
 // the key colour, transparent to sight and to the mouse, so the frame shows and is reached there.
+// So is every pixel of exactly the key colour that its controls show (a page, button art).
 #include <QDialog>
+#include <QImage>
+#include <QRegion>
 #include <QRgb>
 #include <string>
 
@@ -40,10 +43,20 @@ class CStandardDialog : public QDialog {
   void childEvent(QChildEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ public:
+  // The window's shape: where its controls show something other than the key colour. Only
+  // there is the window seen and does it take the mouse; elsewhere the frame below shows and
+  // gets it. Controls change their faces by themselves (a page repaints), so it is refreshed
+  // while the window is shown.
+  void UpdateInputMask();
+  // The part of a control's face `face`, placed at `at`, that is not the key colour.
+  static QRegion ShownRegion(const QImage& face, QRgb colourKey, const QPoint& at);
 
  private:
-  // The window takes the mouse only where a child shows; elsewhere the frame below gets it.
-  void UpdateInputMask();
   // The mask is brought up to date once the current burst of child changes is over.
   void ScheduleInputMask();
   void CloseOwner();
@@ -54,4 +67,7 @@ class CStandardDialog : public QDialog {
   FixedText<256> startText;
   bool initDialogResult = true;
   bool maskPending = false;
+  bool updatingMask = false;  // grabbing a control sends it events that would ask again
+  QRegion currentMask;
+  int maskTimer = 0;
 };

@@ -23,11 +23,31 @@ const QPoint kHalfBand(175, 150);
 const QPoint kOpaqueBand(330, 150);
 const QColor kBackground(0, 200, 0);
 
+// A control whose face is black on its left half and one step from black on its right half.
+class KeyedFace : public QWidget {
+ public:
+  using QWidget::QWidget;
+  int presses = 0;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(0, 0, width() / 2, height(), QColor(0, 0, 0));
+    painter.fillRect(width() / 2, 0, width() - width() / 2, height(), QColor(0, 0, 1));
+  }
+  void mousePressEvent(QMouseEvent*) override { ++presses; }
+};
+// The face at (260, 180) in the frame: black at (280, 200), near-black at (335, 200), both over
+// opaque artwork.
+const QPoint kBlackOfFace(280, 200);
+const QPoint kNearBlackOfFace(335, 200);
+
 class TestFrame : public CTranslucentDialog {
  public:
   TestFrame(QImage art, bool withInner)
       : CTranslucentDialog(1, std::move(art), nullptr), withInner(withInner) {}
   QPushButton* innerButton = nullptr;
+  KeyedFace* face = nullptr;
   int widgetsCreated = 0;
 
  protected:
@@ -36,6 +56,8 @@ class TestFrame : public CTranslucentDialog {
     auto* inner = new CStandardDialog(2, qRgb(0, 0, 0), this);
     innerButton = new QPushButton("in", inner);
     innerButton->setGeometry(300, 250, 80, 30);
+    face = new KeyedFace(inner);
+    face->setGeometry(260, 180, 100, 40);
     return inner;
   }
   void CreateWidgets() override { ++widgetsCreated; }
@@ -228,6 +250,22 @@ class TranslucentDialogTest : public QObject {
     QVERIFY(Xdotool({"mousemove", QString::number(child.x()), QString::number(child.y()), "click", "1"}));
     QTRY_COMPARE(innerClicks.count(), 1);
     QCOMPARE(framePresses.presses, 0);
+
+    // Black shown by a control is the key colour: seen through and clicked through to the frame;
+    // one step from black is the control's own.
+    const QPoint nearBlack = origin + kNearBlackOfFace;
+    QVERIFY(Xdotool({"mousemove", QString::number(nearBlack.x()), QString::number(nearBlack.y()),
+                     "click", "1"}));
+    QTRY_COMPARE(frame.face->presses, 1);
+    QCOMPARE(framePresses.presses, 0);
+    const QPoint black = origin + kBlackOfFace;
+    QVERIFY(Xdotool({"mousemove", QString::number(black.x()), QString::number(black.y()),
+                     "click", "1"}));
+    QTRY_COMPARE(framePresses.presses, 1);
+    QCOMPARE(frame.face->presses, 1);
+    QVERIFY(Near(ScreenPixel(black), QColor(0, 0, 255)));  // the frame's artwork shows
+    framePresses.presses = 0;
+    frame.MoveClamped(origin);
 
     // Artwork under the inner dialog's empty area: the frame gets the press and drags the pair.
     const QPoint opaque = origin + kOpaqueBand;
