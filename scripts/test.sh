@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test tier (unit, gui, e2e). GUI tiers run under Xvfb when
-# there is no display.
+# Builds everything and runs every test tier (unit, gui, desktop, e2e). GUI tiers run under Xvfb
+# when there is no display; the desktop tier starts a display of its own with a window manager
+# and a tray.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh

@@ -12,7 +12,6 @@
 #include <QSocketNotifier>
 #include <QWebEnginePage>
 #include <QWindow>
-#include <cstdio>
 
 #include "app/LauncherApp.h"
 #include "config/PackageImage.h"
@@ -186,8 +185,8 @@ bool CGameDialog::OnInitDialog() {
   FillWorkArea();
   LayoutChildren();
 
-  chatWindow = new CGmChatWnd(this, config);
-  chatWindow->CreateChatWindow(work);
+  chatWindow = new CGmChatWnd(this, this, config);
+  chatWindow->CreateChatWindow(work, chatWidth, chatHeight, chatBorder);
   if (chatAddress) {
     chatWindow->OnChatAddress(*chatAddress);
     chatAddress.reset();
@@ -276,7 +275,7 @@ void CGameDialog::OnServerNameLookup(const LookupResult& result) {
     serverName = result.value;
     qCDebug(lcGame) << "server name" << ToQt(serverName.view()) << "title replaced" << titleReplaced;
     if (!titleReplaced) {
-      SetTitleText(titleText.str() + serverName.str());
+      SetTitleText(game::TitleWithServerName(titleText.view(), serverName.view()));
       DrawTitle();
     }
   }
@@ -313,7 +312,9 @@ void CGameDialog::RegisterBossKey() {
   if (hotKey) return;
   hotKey = std::make_unique<platform::GlobalHotKey>();
   // Taken by another program or no global keys on this desktop: the window works without it.
-  if (!hotKey->Register(platform::GlobalHotKey::kAlt, 'D') || hotKey->EventHandle() < 0) return;
+  if (!hotKey->Register(platform::GlobalHotKey::kAlt, game::kHotKeyVirtualKey) ||
+      hotKey->EventHandle() < 0)
+    return;
   hotKeyNotifier = new QSocketNotifier(hotKey->EventHandle(), QSocketNotifier::Read, this);
   connect(hotKeyNotifier, &QSocketNotifier::activated, this, &CGameDialog::OnBossKeyReadable);
 }
@@ -346,8 +347,8 @@ void CGameDialog::OnDocumentComplete(const QString& url, bool /*topFrame*/) {
       page.AttachDocument(browser->get_Document());
       ComposeServerTitle(address);
       DrawTitle();
-      browser->put_Width(browserRect.width());
-      browser->put_Height(browserRect.height());
+      // The page fills the area between the frame pieces of the state the window is in now.
+      browser->setGeometry(BrowserRectNow());
       browser->SetRedraw(true);
       if (CxSkinButton* reload = FindButtonByType(game::kTypeReload)) reload->setEnabled(true);
       break;
@@ -373,7 +374,7 @@ void CGameDialog::ComposeServerTitle(const std::string& address) {
   const std::optional<std::string> title = game::ComposeServerTitle(address, settings.title.view());
   if (!title) return;
   // The stored setting keeps what fits; the title band gets the whole composed text.
-  settings.title = *title;
+  settings.title = game::StoredTitle(*title);
   SetTitleText(*title);
   titleReplaced = true;
 }
@@ -412,9 +413,12 @@ void CGameDialog::OnPaint(QPainter& painter) {
   DrawTitle(painter);
   painter.setPen(titleColor);
   painter.setFont(titleFont);
+  // A long name is cut at its box and never runs over the title.
   const QRect nameBox = ToQRect(game::UserNameBox(userNameRight, ToRect(titleRect)));
-  painter.drawText(nameBox, Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip,
-                   ToQt(userName.view()));
+  painter.save();
+  painter.setClipRect(nameBox);
+  painter.drawText(nameBox, Qt::AlignRight | Qt::AlignTop, ToQt(userName.view()));
+  painter.restore();
 }
 
 void CGameDialog::DrawTitle(QPainter& painter) {
@@ -510,11 +514,7 @@ bool CGameDialog::CreateGameButtons(const QImage& style, const QRect& workArea) 
     }
     // The window's sizing cursors stop at its buttons.
     button->setCursor(Qt::ArrowCursor);
-    const std::array<game::Rect, 3> sources = game::ButtonImageSources(*picture);
-    QImage images[3];
-    for (int k = 0; k < 3; ++k)
-      images[k] = CutBitmap(style, sources[k].left, sources[k].top, sources[k].width(),
-                            sources[k].height());
+    std::array<QImage, 3> images = CutButtonImages(style, *picture);
     button->SetKind(static_cast<std::uint8_t>(record.type));
     if (record.type == game::kTypeCheckBox) {
       // One check box serves every type-18 record; a later record moves it.
@@ -588,10 +588,9 @@ CGameDialog::Operation CGameDialog::MemberOperation(game::Operation operation) {
 }
 
 void CGameDialog::RegisterShortcuts() {
-  const game::ShortcutTable table =
-      game::BuildShortcutTable(config->GetGameButtons(), config->GetMenus());
+  shortcutTable = game::BuildShortcutTable(config->GetGameButtons(), config->GetMenus());
   for (int slot = 0; slot < game::kShortcutSlots; ++slot)
-    shortcuts[slot] = MemberOperation(table[slot]);
+    shortcuts[slot] = MemberOperation(shortcutTable[slot]);
 }
 
 bool CGameDialog::RunShortcut(int slot) {
@@ -641,6 +640,7 @@ void CGameDialog::ReloadGamePage() {
 
 void CGameDialog::ConfirmClearCache() {
   const LauncherSettings& settings = config->GetSettings();
+  BringUpForQuestion();
   if (platform::ShowMessageBox(codepage::SystemToUtf8(settings.clearFlashTitle.view()),
                                codepage::SystemToUtf8(settings.clearFlashMsg.view()),
                                platform::MessageBoxButtons::OkCancel,
@@ -673,18 +673,17 @@ bool CGameDialog::PreTranslateMessage(QObject* target, QEvent* event) {
 
 bool CGameDialog::PreTranslateFunctionKey(QKeyEvent* event) {
   const int virtualKey = VirtualKeyOf(event);
-  const int slot = game::FunctionKeySlot(virtualKey);
-  if (slot == 0) return false;
-  // F9's slot belongs to the boss key: the key itself runs nothing.
-  if (virtualKey != game::kKeyF9) RunShortcut(slot);
+  if (game::GameKeyFilter(virtualKey, false) != game::KeyDecision::Consumed) return false;
+  // F9's slot belongs to the boss key: the rule gives the key itself nothing to run.
+  if (const Operation operation =
+          MemberOperation(game::FunctionKeyOperation(shortcutTable, virtualKey)))
+    (this->*operation)();
   return true;
 }
 
 // --- the program's game-window run ---
 
 void RunGameDialog(const std::string& address) {
-  std::printf("game address: %s\n", codepage::SystemToUtf8(address).c_str());
-  std::fflush(stdout);
   CGameDialog dialog;
   dialog.SetGameUrl(address);
   theApp.SetGameDialog(&dialog);

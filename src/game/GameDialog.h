@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <array>
 #include <deque>
@@ -13,9 +14,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/FixedText.h"
+#include "game/GameRules.h"
 #include "net/PlatformApi.h"
 #include "web/GameWindow.h"
 #include "web/WebPage.h"
@@ -38,11 +41,8 @@ class QSystemTrayIcon;
 class QSocketNotifier;
 class GameCommandChannel;
 class QTimer;
+class QWebEnginePage;
 
-namespace game {
-enum class Operation;
-struct FrameSizes;
-}  // namespace game
 namespace net {
 class BackgroundWork;
 class Cancellation;
@@ -64,10 +64,10 @@ class CGameDialog : public QDialog, public IGameWindow {
   using Operation = void (CGameDialog::*)();
 
   // Control ids (kept as object names "control<id>" and property "controlId").
-  static constexpr int kBrowserId = 170;
-  static constexpr int kButtonIdBase = 180;  // + button type
-  static constexpr int kCheckBoxId = 197;
-  static constexpr int kLogoId = 300;
+  static constexpr int kBrowserId = game::kBrowserId;
+  static constexpr int kButtonIdBase = game::kButtonIdBase;  // + button type
+  static constexpr int kCheckBoxId = game::kCheckBoxId;
+  static constexpr int kLogoId = game::kLogoId;
   // Command ids accepted from outside the program.
   static constexpr int kCommandRestart = 1526;
   static constexpr int kCommandClearCache = 1527;
@@ -154,10 +154,14 @@ class CGameDialog : public QDialog, public IGameWindow {
   void OnGsName(const std::vector<PageArg>& args) override;
   void OnNewMsg() override;
   void RelayoutIfPlaced() override;
-  void StartChatBlink();
+  void ShowChatButton(const std::string& name) override;
+  void StartChatBlink() override;
+  void HideChatWindow() override;
   void BlinkStep();
   void OpenChatWindow();
-  void HideChatWindow();
+  // The chat button's images in resting order, or blinking (third image at rest); false when the
+  // style image or the button's picture is missing.
+  bool SetChatButtonImages(CxSkinButton* chatButton, bool blinkShown);
   void ReportMouseToPage(int code, int screenX, int screenY, int shift);
   void CallClientJs(int code, const std::string& valuesText = std::string());
   // Right-button press and release reports; true when consumed.
@@ -176,6 +180,7 @@ class CGameDialog : public QDialog, public IGameWindow {
   int GetEdgeHeight(int piece) const { return edgeHeights.at(piece); }
   Operation GetShortcut(int slot) const { return shortcuts.at(slot); }
   bool IsFullScreen() const { return fullScreen; }
+  bool IsSoundHeldByBossKey() const { return !mutedPages.empty(); }
   bool IsMaximized() const { return maximized; }
   bool IsLayoutReady() const { return layoutReady; }
   int GetMinWidth() const { return minWidth; }
@@ -203,6 +208,7 @@ class CGameDialog : public QDialog, public IGameWindow {
   void RestoreAndLayout();  // type 10
   void MinimizeWindow();    // type 7
   void RegisterBossKey();
+  void ShowStateButtons();  // the fill and restore buttons for the current state
   void ShowFromTray();
   void AskAndRestart(const std::string& utf8Caption);
   void OnBossKeyReadable();
@@ -210,6 +216,14 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Runs `lookup` on a thread of its own; `apply` gets its answer on the window's thread.
   std::unique_ptr<net::BackgroundWork> StartLookup(Lookup lookup,
                                                    void (CGameDialog::*apply)(const LookupResult&));
+  // Shows the window first when it is in the tray or minimised (before a question).
+  void BringUpForQuestion();
+  // The browser's rectangle for the window's current state.
+  QRect BrowserRectNow() const;
+  // The boss key's silence: the pages' mute states are kept and given back on showing.
+  std::vector<QWebEnginePage*> SoundPages() const;
+  void MutePageSound();
+  void RestorePageSound();
   void ReportLookupFailure(const std::string& utf8Text);
   void ShowNextLookupFailure();
   game::FrameSizes Sizes() const;
@@ -236,7 +250,8 @@ class CGameDialog : public QDialog, public IGameWindow {
   QLabel* logo = nullptr;
   std::vector<CxSkinButton*> buttons;  // children of this window
   std::unique_ptr<GameDialogCallback> external;
-  std::array<Operation, 13> shortcuts{};  // slots 1..12 = F1..F12; slot 9 also the hot key
+  std::array<Operation, game::kShortcutSlots> shortcuts{};  // slots 1..12 = F1..F12; slot 9 also the hot key
+  game::ShortcutTable shortcutTable{};  // what each slot runs, as the rules decide
   FixedText<256> titleText;
   QRect titleRect;
   int titleLength = 0;
@@ -269,6 +284,7 @@ class CGameDialog : public QDialog, public IGameWindow {
   std::unique_ptr<platform::GlobalHotKey> hotKey;  // Alt+D while registered
   QSocketNotifier* hotKeyNotifier = nullptr;
   GameCommandChannel* commandChannel = nullptr;  // child of this window
+  std::vector<std::pair<QPointer<QWebEnginePage>, bool>> mutedPages;  // page, muted before
 
  private:
   CLauncherConfig* config = nullptr;

@@ -11,6 +11,7 @@
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QWebEnginePage>  // before web/WebBrowser.h, which keeps a QPointer to one
+#include <QWebEngineView>
 
 #include "config/LauncherConfig.h"
 #include "game/GameCommandChannel.h"
@@ -35,9 +36,6 @@ game::Rect ToRect(const QRect& r) {
   return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-void SetButtonVisible(CxSkinButton* button, bool visible) {
-  if (button != nullptr) button->setVisible(visible);
-}
 
 game::TrayClick TrayClickOf(int reason) {
   switch (static_cast<QSystemTrayIcon::ActivationReason>(reason)) {
@@ -56,19 +54,32 @@ game::TrayClick TrayClickOf(int reason) {
 
 void CGameDialog::LayoutChildren() {
   PlaceButtons();
-  if (browser != nullptr)
-    browser->setGeometry(ToQRect(game::BrowserRectForState(width(), height(), Sizes(), maximized)));
+  if (browser != nullptr) browser->setGeometry(BrowserRectNow());
   update();
+}
+
+QRect CGameDialog::BrowserRectNow() const {
+  if (fullScreen) return QRect(QPoint(0, 0), fullScreenRect.size());
+  return ToQRect(game::BrowserRectForState(width(), height(), Sizes(), maximized));
 }
 
 void CGameDialog::FillWorkArea() {
   if (hasNormalRect && !maximized) normalPlacement.normalRect = geometry();
   maximized = true;
-  SetButtonVisible(FindButtonByType(game::kTypeRestore), true);
-  SetButtonVisible(FindButtonByType(game::kTypeFill), false);
+  ShowStateButtons();
   setMinimumSize(minWidth, minHeight);
   if (isMinimized()) showNormal();
   setGeometry(WorkArea());
+}
+
+void CGameDialog::ShowStateButtons() {
+  // The first restore (10) and fill (6) button follow the state; other buttons keep theirs.
+  for (const int type : {game::kTypeRestore, game::kTypeFill}) {
+    CxSkinButton* button = FindButtonByType(type);
+    if (button == nullptr) continue;
+    const game::ButtonShow show = game::StateButtonShow(type, maximized);
+    if (show != game::ButtonShow::Keep) button->setVisible(show == game::ButtonShow::Show);
+  }
 }
 
 void CGameDialog::RestoreNormal() {
@@ -79,8 +90,7 @@ void CGameDialog::RestoreNormal() {
         game::FirstNormalRect(ToRect(WorkArea()), settings.minGameWidth, settings.minGameHeight));
     hasNormalRect = true;
   }
-  SetButtonVisible(FindButtonByType(game::kTypeRestore), false);
-  SetButtonVisible(FindButtonByType(game::kTypeFill), true);
+  ShowStateButtons();
   setMinimumSize(minWidth, minHeight);
   if (isMinimized()) showNormal();
   setGeometry(normalPlacement.normalRect);
@@ -99,12 +109,15 @@ void CGameDialog::EnterFullScreen() {
 
   for (CxSkinButton* button : buttons) button->hide();
   if (logo != nullptr) logo->hide();
-  if (browser != nullptr) browser->setGeometry(QRect(QPoint(0, 0), fullScreenRect.size()));
-
   // Set before the geometry changes, so the resize does not lay the frame out again.
   fullScreen = true;
-  setWindowState(windowState() | Qt::WindowFullScreen);
+  if (browser != nullptr) browser->setGeometry(BrowserRectNow());
+
+  // A window brought back from the tray or the taskbar by this command shows in full screen.
+  const bool wasHidden = !isVisible() || isMinimized();
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
   setGeometry(fullScreenRect);
+  if (wasHidden) ShowFromTray();
 }
 
 void CGameDialog::LeaveFullScreen() {
@@ -158,21 +171,59 @@ void CGameDialog::OnTrayActivated(int reason) {
 }
 
 void CGameDialog::ShowFromTray() {
-  if (isMinimized())
+  if (fullScreen)
+    showFullScreen();
+  else if (isMinimized())
     showNormal();
   else
     show();
   raise();
   activateWindow();
   if (trayIcon != nullptr) trayIcon->hide();
+  RestorePageSound();
+}
+
+void CGameDialog::BringUpForQuestion() {
+  // A question must never wait where nobody sees it.
+  if (!isVisible() || isMinimized()) ShowFromTray();
 }
 
 void CGameDialog::OnHotKey() {
-  if (isVisible()) {
-    RunShortcut(game::kHotKeySlot);
-    return;
+  switch (game::HotKeyDecision(shortcutTable, isVisible())) {
+    case game::HotKeyAction::RunSlot:
+      RunShortcut(game::kHotKeySlot);
+      // Hidden by the boss key: its pages fall silent too.
+      if (!isVisible()) MutePageSound();
+      break;
+    case game::HotKeyAction::ShowFromTray:
+      ShowFromTray();
+      break;
+    case game::HotKeyAction::Nothing:
+      break;
   }
-  ShowFromTray();
+}
+
+std::vector<QWebEnginePage*> CGameDialog::SoundPages() const {
+  std::vector<QWebEnginePage*> pages;
+  if (browser != nullptr && browser->view() != nullptr) pages.push_back(browser->view()->page());
+  if (CWebBrowser* chat = chatWindow != nullptr ? chatWindow->browser : nullptr)
+    if (chat->view() != nullptr) pages.push_back(chat->view()->page());
+  return pages;
+}
+
+void CGameDialog::MutePageSound() {
+  if (!mutedPages.empty()) return;
+  for (QWebEnginePage* page : SoundPages()) {
+    mutedPages.emplace_back(page, page->isAudioMuted());
+    page->setAudioMuted(true);
+  }
+}
+
+void CGameDialog::RestorePageSound() {
+  // Each page gets back what it had, so a page muted before stays muted.
+  for (auto& [page, wasMuted] : mutedPages)
+    if (page) page->setAudioMuted(wasMuted);
+  mutedPages.clear();
 }
 
 void CGameDialog::ConfirmRestart() {
@@ -190,6 +241,7 @@ void CGameDialog::RestartProgram() {
 
 void CGameDialog::AskAndRestart(const std::string& utf8Caption) {
   const std::string text = codepage::SystemToUtf8(config->GetSettings().closeMsg.view());
+  BringUpForQuestion();
   if (platform::ShowMessageBox(utf8Caption, text, platform::MessageBoxButtons::OkCancel, this) !=
       platform::MessageBoxResult::Ok)
     return;

@@ -1,5 +1,6 @@
 // What the game window does for the page's window.external calls, the chat button's blink, and
 // the right-button reports to the page.
+#include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTimer>
@@ -8,6 +9,7 @@
 #include "config/LauncherConfig.h"
 #include "game/GameDialog.h"
 #include "game/GameRules.h"
+#include "platform/CodePage.h"
 #include "skin/SkinButton.h"
 #include "web/ExternalDispatch.h"
 #include "web/GmChatWnd.h"
@@ -67,6 +69,31 @@ void CGameDialog::RelayoutIfPlaced() {
   if (hasNormalRect) LayoutChildren();
 }
 
+void CGameDialog::ShowChatButton(const std::string& name) {
+  CxSkinButton* chatButton = FindButtonByType(game::kTypeGmChat);
+  if (chatButton == nullptr) return;
+  const QString caption = QString::fromStdString(codepage::SystemToUtf8(name));
+  chatButton->setText(caption);
+  std::vector<GameButtonItem>& records = config->GetGameButtons();
+  const auto index = static_cast<std::size_t>(chatButton->GetIndex());
+  if (index < records.size()) {
+    // Fitted to the name as the button draws it, never over the buttons beside it.
+    std::vector<game::Rect> others;
+    for (const CxSkinButton* button : buttons) {
+      const auto other = static_cast<std::size_t>(button->GetIndex());
+      if (button != chatButton && button->GetKind() != game::kTypeUserName && other < records.size())
+        others.push_back(game::ButtonRecordRect(records[other]));
+    }
+    const int captionWidth = QFontMetrics(chatButton->CaptionFont()).horizontalAdvance(caption) +
+                             2 * chatButton->CaptionMargin();
+    const game::ChatButtonFit fit = game::FitChatButton(records[index], captionWidth, others);
+    records[index].x = fit.x;
+    records[index].width = fit.width;
+  }
+  chatButton->show();
+  LayoutChildren();
+}
+
 void CGameDialog::StartChatBlink() {
   if (blinkTimer == nullptr) {
     // A child timer on the window's thread: no tick can outlive the window.
@@ -80,24 +107,24 @@ void CGameDialog::StartChatBlink() {
   blinkTimer->start();
 }
 
-void CGameDialog::BlinkStep() {
-  CxSkinButton* chatButton = FindButtonByType(game::kTypeGmChat);
-  if (chatButton == nullptr) return;
+bool CGameDialog::SetChatButtonImages(CxSkinButton* chatButton, bool blinkShown) {
   QImage style;
-  if (!DecodeStyleImage(*config, style)) return;
+  if (!DecodeStyleImage(*config, style)) return false;
   const std::vector<GameButtonItem>& records = config->GetGameButtons();
   const auto index = static_cast<std::size_t>(chatButton->GetIndex());
-  if (index >= records.size()) return;
+  if (index >= records.size()) return false;
   const GamePicItem* picture = game::ButtonPicture(records[index], config->GetPictures());
-  if (picture == nullptr) return;
-  const std::array<game::Rect, 3> sources = game::ButtonImageSources(*picture);
-  QImage images[3];
-  for (std::size_t k = 0; k < 3; ++k)
-    images[k] = CutBitmap(style, sources[k].left, sources[k].top, sources[k].width(),
-                          sources[k].height());
-  const std::array<int, 3> order = game::BlinkImageOrder(blinkPhase);
+  if (picture == nullptr) return false;
+  std::array<QImage, 3> images = CutButtonImages(style, *picture);
+  const std::array<int, 3> order = game::BlinkImageOrder(blinkShown);
   chatButton->SetImages(&images[order[0]], &images[order[1]], &images[order[2]], nullptr, nullptr,
                         nullptr, game::ButtonDrawMode(chatButton->GetKind()));
+  return true;
+}
+
+void CGameDialog::BlinkStep() {
+  CxSkinButton* chatButton = FindButtonByType(game::kTypeGmChat);
+  if (chatButton == nullptr || !SetChatButtonImages(chatButton, blinkPhase)) return;
   blinkPhase = !blinkPhase;
   chatButton->show();
   chatButton->repaint();
@@ -109,23 +136,11 @@ void CGameDialog::OpenChatWindow() {
   chatWindow->raise();
   chatWindow->activateWindow();
   if (blinkTimer == nullptr || !blinkTimer->isActive()) return;
-  QImage style;
-  if (!DecodeStyleImage(*config, style)) return;  // the button keeps blinking
-  if (CxSkinButton* chatButton = FindButtonByType(game::kTypeGmChat)) {
-    const std::vector<GameButtonItem>& records = config->GetGameButtons();
-    const auto index = static_cast<std::size_t>(chatButton->GetIndex());
-    const GamePicItem* picture =
-        index < records.size() ? game::ButtonPicture(records[index], config->GetPictures())
-                               : nullptr;
-    if (picture != nullptr) {
-      const std::array<game::Rect, 3> sources = game::ButtonImageSources(*picture);
-      QImage images[3];
-      for (std::size_t k = 0; k < 3; ++k)
-        images[k] = CutBitmap(style, sources[k].left, sources[k].top, sources[k].width(),
-                              sources[k].height());
-      chatButton->SetImages(&images[0], &images[1], &images[2], nullptr, nullptr, nullptr, 1);
-      chatButton->repaint();
-    }
+  CxSkinButton* chatButton = FindButtonByType(game::kTypeGmChat);
+  // Without its images the button keeps blinking.
+  if (chatButton != nullptr) {
+    if (!SetChatButtonImages(chatButton, false)) return;
+    chatButton->repaint();
   }
   blinkTimer->stop();
 }
@@ -141,8 +156,7 @@ void CGameDialog::ReportMouseToPage(int code, int screenX, int screenY, int shif
                  geometry().top() + geometry().height()},
       Sizes(), maximized, fullScreen);
   if (!point) return;
-  CallClientJs(code, std::to_string(point->x) + "," + std::to_string(point->y) + "," +
-                         std::to_string(shift));
+  CallClientJs(code, game::MouseReportValues(*point, shift != 0));
   page.CallScript("isReady");
 }
 

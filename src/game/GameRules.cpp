@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <cstdio>
 
 #include "platform/CodePage.h"
@@ -135,8 +136,6 @@ bool IsMoveHit(int hitCode) { return hitCode == kHitCaption; }
 // ---------------------------------------------------------------------------------------------
 // Game buttons
 
-int ButtonIdForType(int type) { return kButtonIdBase + type; }
-
 Operation ButtonClickOperation(int type) {
   switch (type) {
     case kTypeLink:
@@ -207,21 +206,6 @@ int ButtonDrawMode(int type) { return (type == kTypeUserName || type == kTypeGmC
 bool ButtonStartsHidden(int type) { return type == kTypeUserName || type == kTypeGmChat; }
 
 bool ButtonHasLink(int type) { return type == kTypeLink || type == kTypePageLink; }
-
-const GamePicItem* ButtonPicture(const GameButtonItem& record,
-                                 const std::vector<GamePicItem>& pictures) {
-  const long long k = static_cast<long long>(record.image) - 1;
-  if (k < 0 || k >= static_cast<long long>(pictures.size())) return nullptr;
-  return &pictures[static_cast<std::size_t>(k)];
-}
-
-std::array<Rect, 3> ButtonImageSources(const GamePicItem& p) {
-  std::array<Rect, 3> sources;
-  for (int k = 0; k < 3; ++k)
-    sources[k] = RectOfSize(
-        p.x, Saturate(p.y + k * (static_cast<long long>(p.height) + p.interval)), p.width, p.height);
-  return sources;
-}
 
 Rect InitialButtonRect(const GameButtonItem& record, const GamePicItem& picture, const Rect& work) {
   const int x = record.type == kTypeUserName ? record.x : work.right + record.x;
@@ -331,7 +315,7 @@ HotKeyAction HotKeyDecision(const ShortcutTable& table, bool windowVisible) {
 bool TrayClickShowsWindow(TrayClick click) { return click != TrayClick::Other; }
 
 std::string TrayTip(std::string_view notifyTitle) {
-  return std::string(notifyTitle.substr(0, kTrayTipLimit));
+  return std::string(codepage::CutAtCharacter(notifyTitle, kTrayTipLimit));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -381,24 +365,11 @@ std::optional<std::string> ComposeServerTitle(std::string_view address, std::str
 }
 
 std::string TitleText(std::string_view text) {
-  if (text.size() <= static_cast<std::size_t>(kTitleTextLimit)) return std::string(text);
-  std::size_t cut = kTitleTextLimit;
-  const std::string& page = codepage::SystemCodePage();
-  const bool utf8 = page == "UTF-8" || page == "UTF8" || page == "utf-8" || page == "utf8";
-  if (utf8) {
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  } else {
-    // Double-byte code pages: walk the characters so a trail byte is never mistaken for a lead.
-    std::size_t i = 0;
-    while (i < cut) {
-      const unsigned char c = static_cast<unsigned char>(text[i]);
-      const std::size_t width = (c >= 0x81 && c <= 0xFE) ? 2 : 1;
-      if (i + width > cut) break;
-      i += width;
-    }
-    cut = i;
-  }
-  return std::string(text.substr(0, cut));
+  return std::string(codepage::CutAtCharacter(text, kTitleTextLimit));
+}
+
+std::string StoredTitle(std::string_view text) {
+  return std::string(codepage::CutAtCharacter(text, kStoredTitleLimit));
 }
 
 std::string TitleWithServerName(std::string_view title, std::string_view serverName) {
@@ -466,36 +437,32 @@ std::string ClientCallJsText(int code, std::optional<std::string_view> formatted
   return text;
 }
 
-std::string MouseReportText(int code, Point browserPoint, bool shift) {
+std::string MouseReportValues(Point browserPoint, bool shift) {
   char values[64];
   std::snprintf(values, sizeof values, "%d,%d,%d", browserPoint.x, browserPoint.y, shift ? 1 : 0);
-  return ClientCallJsText(code, std::string_view(values));
+  return values;
 }
 
 // ---------------------------------------------------------------------------------------------
 // GM chat window
 
-Rect ChatWindowRect(int chatWidth, int chatHeight, int chatBorder) {
-  return Rect{0, 0, chatBorder + chatWidth, chatHeight + chatBorder + kChatTitleStrip};
+ChatButtonFit FitChatButton(const GameButtonItem& record, int captionWidth,
+                            const std::vector<Rect>& others) {
+  const Rect own = ButtonRecordRect(record);
+  // Repeated namings keep the same right edge: each fit starts from the current record.
+  int leftLimit = std::numeric_limits<int>::min();
+  for (const Rect& other : others) {
+    const bool sameRows = other.top < own.bottom && own.top < other.bottom;
+    if (sameRows && other.right <= own.right && other.left < own.right)
+      leftLimit = std::max(leftLimit, other.right);
+  }
+  int width = std::max(0, captionWidth);
+  if (leftLimit != std::numeric_limits<int>::min()) width = std::min(width, own.right - leftLimit);
+  return ChatButtonFit{own.right - width, width};
 }
 
-Rect ChatBrowserRect(int chatWidth, int chatHeight, int chatBorder) {
-  return RectOfSize(chatBorder / 2, chatBorder / 2 + kChatTitleStrip, chatWidth, chatHeight);
-}
-
-Point ChatWindowPosition(const Rect& work, int windowWidth, int windowHeight) {
-  return Point{(work.right - windowWidth) / 2, (work.bottom - windowHeight) / 2};
-}
-
-Rect ChatCloseButtonRect(const GameButtonItem& record, const GamePicItem& picture, int chatWidth,
-                         int chatBorder) {
-  return RectOfSize(chatWidth - chatBorder / 2 + record.x, chatBorder / 2 + record.y, picture.width,
-                    picture.height);
-}
-
-ChatButtonFit FitChatButton(int recordX, int pictureWidth, int maxCharWidth, int nameLength) {
-  const int w = maxCharWidth * nameLength;
-  return ChatButtonFit{recordX - (w - pictureWidth), w};
+Rect ButtonRecordRect(const GameButtonItem& record) {
+  return RectOfSize(record.x, record.y, record.width, record.height);
 }
 
 std::array<int, 3> BlinkImageOrder(bool phase) {

@@ -9,6 +9,7 @@
 
 #include "config/LauncherConfig.h"
 #include "skin/SkinRules.h"
+#include "web/ChatRules.h"
 #include "web/PageArg.h"
 
 namespace game {
@@ -59,6 +60,7 @@ std::vector<PieceDraw> FramePaintPlan(const FrameSizes& sizes, int cw, int ch, b
 constexpr unsigned kTitleBandColour = 0x000B0752;  // 0x00BBGGRR: red 82, green 7, blue 11
 constexpr int kUserNameBoxWidth = 100;
 constexpr int kTitleTextLimit = 255;  // titleText holds at most this many bytes
+constexpr int kStoredTitleLimit = 127;  // the stored title setting holds at most this many
 
 // (titlex, titley, titlex + titleWidth, titley + titleHeight).
 Rect TitleBandRect(const LauncherSettings& settings);
@@ -100,10 +102,10 @@ bool IsMoveHit(int hitCode);
 // ---------------------------------------------------------------------------------------------
 // Game buttons
 
-constexpr int kButtonIdBase = 180;
+using skin::kButtonIdBase;
 constexpr int kLogoId = 300;
 constexpr int kCheckBoxId = 197;
-constexpr int kBrowserId = 170;
+constexpr int kBrowserId = chat::kBrowserId;  // the game's and the chat's browsers alike
 
 enum ButtonType : int {
   kTypeLink = 1,
@@ -138,7 +140,7 @@ enum class Operation {
   ConfirmRestart,              // menu type 1, command 1526
 };
 
-int ButtonIdForType(int type);  // 180 + type
+using skin::ButtonIdForType;  // 180 + type
 // What a click on a button of this type does.
 Operation ButtonClickOperation(int type);
 // What a function key bound to a button of this type runs; None for types without one.
@@ -155,12 +157,8 @@ int ButtonDrawMode(int type);     // 1 (stretched) for types 13 and 14, else 0
 bool ButtonStartsHidden(int type);  // 13 (never shown) and 14 (until the GM is named)
 bool ButtonHasLink(int type);     // 1 and 12
 
-// Picture `image` (counted from 1) of a record; null when it names none (no button is made).
-const GamePicItem* ButtonPicture(const GameButtonItem& record,
-                                 const std::vector<GamePicItem>& pictures);
-
-// Areas of the style image holding a picture's normal, pressed and hovered images.
-std::array<Rect, 3> ButtonImageSources(const GamePicItem& picture);
+using skin::ButtonImageSources;
+using skin::ButtonPicture;
 
 // Rectangle of a button when created: type 13 at its own x, others at work.right + x; y counts
 // from work.top.
@@ -250,9 +248,8 @@ enum class TrayClick { LeftUp, LeftDoubleClick, RightUp, Other };
 // The tray icon brings the window back on left release, left double click and right release.
 bool TrayClickShowsWindow(TrayClick click);
 
-constexpr int kTrayIconId = 128;
 constexpr int kTrayTipLimit = 63;
-// The tray tip: the notification title, cut to the tip's capacity.
+// The tray tip: the notification title, cut to the tip's capacity on a character boundary.
 std::string TrayTip(std::string_view notifyTitle);
 
 // ---------------------------------------------------------------------------------------------
@@ -277,8 +274,10 @@ std::string ServerSuffix(std::string_view identifier);
 // TitleText.
 std::optional<std::string> ComposeServerTitle(std::string_view address, std::string_view storedTitle);
 
-// titleText from a longer text: cut to 255 bytes, never inside a double-byte character.
+// titleText from a longer text: cut to 255 bytes on a character boundary of the code page.
 std::string TitleText(std::string_view text);
+// The stored title setting from a composed title: cut to 127 bytes the same way.
+std::string StoredTitle(std::string_view text);
 
 // titleText once the server's name is known: the title followed directly by the name.
 std::string TitleWithServerName(std::string_view title, std::string_view serverName);
@@ -325,35 +324,26 @@ std::optional<Point> BrowserPointForReport(Point screen, const Rect& placementRe
 // clientCallJs's text: the code in decimal, then "," and the formatted values (cut to 63 bytes)
 // when there are any.
 std::string ClientCallJsText(int code, std::optional<std::string_view> formattedValues = {});
-// The right-button report: "<code>,<x>,<y>,<shift>".
-std::string MouseReportText(int code, Point browserPoint, bool shift);
+// The right-button report's values: "<x>,<y>,<shift>" (clientCallJs gets "<code>,<values>").
+std::string MouseReportValues(Point browserPoint, bool shift);
 
 // ---------------------------------------------------------------------------------------------
 // GM chat window
 
-constexpr int kChatWidth = 434;
-constexpr int kChatHeight = 383;
-constexpr int kChatBorder = 4;
-constexpr int kChatTitleStrip = 26;
 constexpr int kBlinkPeriodMs = 500;
 
-// The chat window's outer size: (border + width) x (height + border + 26).
-Rect ChatWindowRect(int chatWidth, int chatHeight, int chatBorder);
-// Its browser: (border/2, border/2 + 26) sized width x height.
-Rect ChatBrowserRect(int chatWidth, int chatHeight, int chatBorder);
-// Top-left that centres the chat window: ((work.right - w) / 2, (work.bottom - h) / 2).
-Point ChatWindowPosition(const Rect& work, int windowWidth, int windowHeight);
-// The chat's close button copies game button 1: x counts from the chat's right edge.
-Rect ChatCloseButtonRect(const GameButtonItem& record, const GamePicItem& picture, int chatWidth,
-                         int chatBorder);
-
-// The chat button fitted to the GM's name: W = maxCharWidth x nameLength (UTF-16 units); the
-// record's x moves left by W - pictureWidth and its width becomes W, keeping the right edge.
+// The chat button fitted to the GM's name. `captionWidth` is the name as the button draws it
+// (its font, with its caption margins). The button keeps its right edge (x + width of the record)
+// and its left edge moves, but never over a button of `others` (their record rectangles) that
+// lies left of that edge in the same rows.
 struct ChatButtonFit {
   int x = 0;
   int width = 0;
 };
-ChatButtonFit FitChatButton(int recordX, int pictureWidth, int maxCharWidth, int nameLength);
+ChatButtonFit FitChatButton(const GameButtonItem& record, int captionWidth,
+                            const std::vector<Rect>& others);
+// A button record's rectangle in the title band's own terms: (x, y, x + width, y + height).
+Rect ButtonRecordRect(const GameButtonItem& record);
 
 // The three images (0 normal, 1 pressed, 2 hovered) in SetImages order for a blink step:
 // (2, 1, 0) when `phase`, else (0, 1, 2).

@@ -24,4 +24,9 @@ std::string Utf16ToSystem(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// The longest start of `text` (system code page) of at most `maxBytes` bytes that ends on a
+// character boundary: a cut never leaves half of a multi-byte character. A malformed byte counts
+// as one character.
+std::string_view CutAtCharacter(std::string_view text, std::size_t maxBytes);
+
 }  // namespace codepage

@@ -150,4 +150,27 @@ std::size_t FirstInvalidSystemByte(std::string_view text) {
   return result;
 }
 
+std::string_view CutAtCharacter(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  iconv_t cd = iconv_open("UTF-16LE", CurrentName().c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return text.substr(0, maxBytes);
+  // The decoder walks the characters from the start, so a trail byte is never taken for a lead;
+  // the bytes it leaves unconsumed at the limit are the cut character.
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = maxBytes;
+  char buffer[1024];
+  while (inLeft > 0) {
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    if (errno == EINVAL) break;  // a character cut by the limit
+    ++in;                        // EILSEQ: one malformed byte, one character
+    --inLeft;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(cd);
+  return text.substr(0, maxBytes - inLeft);
+}
+
 }  // namespace codepage

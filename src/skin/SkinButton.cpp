@@ -12,6 +12,7 @@
 #include <qdrawutil.h>
 
 #include "platform/CodePage.h"
+#include "skin/ImageCut.h"
 #include "skin/PixelRegion.h"
 #include "skin/UrlOpener.h"
 
@@ -201,12 +202,14 @@ void CxSkinButton::DrawImage(QPainter& painter, const QImage& image, const QRect
   }
 }
 
+QFont CxSkinButton::CaptionFont() const { return QApplication::font("QMenu"); }
+
 void CxSkinButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.setFont(QApplication::font("QMenu"));
+  painter.setFont(CaptionFont());
   const QRect r = rect();
   const QColor face = palette().color(QPalette::Button);
-  QRect t = r.adjusted(focusMargin + 2, 0, -(focusMargin + 2), 0);
+  QRect t = r.adjusted(CaptionMargin(), 0, -CaptionMargin(), 0);
   const int flags = Qt::AlignCenter | Qt::TextSingleLine;
 
   switch (CurrentLook()) {
@@ -248,4 +251,12 @@ void CxSkinButton::paintEvent(QPaintEvent*) {
   }
   painter.setPen(captionColour);
   painter.drawText(t, flags, text());
+}
+
+std::array<QImage, 3> CutButtonImages(const QImage& style, const GamePicItem& picture) {
+  const std::array<skin::Rect, 3> sources = skin::ButtonImageSources(picture);
+  std::array<QImage, 3> images;
+  for (std::size_t k = 0; k < 3; ++k)
+    images[k] = skin::CutImage(style, sources[k]);
+  return images;
 }

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QImage>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ class CxSkinButton : public QAbstractButton {
   skin::ButtonMode GetMode() const { return mode; }
   skin::DrawMode GetDrawMode() const { return drawMode; }
   int GetFocusMargin() const { return focusMargin; }
+  // The caption's font and the room the caption leaves on each side of the button.
+  QFont CaptionFont() const;
+  int CaptionMargin() const { return focusMargin + 2; }
   bool IsHovering() const { return hovering; }
   QColor GetCaptionColour() const { return captionColour; }
 
@@ -84,3 +88,6 @@ class CxSkinButton : public QAbstractButton {
   int index = 0;
   int controlId = 0;
 };
+
+// The normal, pressed and hovered images of a button picture, cut from the style image.
+std::array<QImage, 3> CutButtonImages(const QImage& style, const GamePicItem& picture);

@@ -1,6 +1,7 @@
 #include "skin/SkinRules.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "net/WebAddress.h"
 
@@ -58,5 +59,29 @@ ButtonMode ButtonModeFromStyle(unsigned style) {
 DrawMode ClampDrawMode(int mode) { return static_cast<DrawMode>(std::clamp(mode, 0, 2)); }
 
 int ClampFocusMargin(int margin) { return std::max(margin, 0); }
+
+int ButtonIdForType(int type) { return kButtonIdBase + type; }
+
+const GamePicItem* ButtonPicture(const GameButtonItem& record,
+                                 const std::vector<GamePicItem>& pictures) {
+  const long long k = static_cast<long long>(record.image) - 1;
+  if (k < 0 || k >= static_cast<long long>(pictures.size())) return nullptr;
+  return &pictures[static_cast<std::size_t>(k)];
+}
+
+std::array<Rect, 3> ButtonImageSources(const GamePicItem& p) {
+  // Settings may hold any 32-bit numbers: sums saturate instead of overflowing.
+  auto saturate = [](long long value) {
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+  };
+  std::array<Rect, 3> sources;
+  for (int k = 0; k < 3; ++k) {
+    const int top = saturate(p.y + k * (static_cast<long long>(p.height) + p.interval));
+    sources[static_cast<std::size_t>(k)] =
+        Rect{p.x, top, saturate(static_cast<long long>(p.x) + p.width),
+             saturate(static_cast<long long>(top) + p.height)};
+  }
+  return sources;
+}
 
 }  // namespace skin

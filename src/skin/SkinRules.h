@@ -1,6 +1,10 @@
 #pragma once
 // Pure rules of the skinned windows: geometry of the translucent pair and the skin button's settings.
+#include <array>
 #include <string>
+#include <vector>
+
+#include "config/LauncherConfig.h"
 
 namespace skin {
 
@@ -45,5 +49,15 @@ ButtonMode ButtonModeFromStyle(unsigned style);
 enum class DrawMode { Unscaled = 0, Stretched = 1, Tiled = 2 };
 DrawMode ClampDrawMode(int mode);
 int ClampFocusMargin(int margin);
+
+// Image buttons made from the settings' button records: control id 180 + type, and the three
+// images (normal, pressed, hovered) stacked in a picture of "config/style.png".
+constexpr int kButtonIdBase = 180;
+int ButtonIdForType(int type);
+// Picture `image` (counted from 1) of a record; null when it names none (no button is made).
+const GamePicItem* ButtonPicture(const GameButtonItem& record,
+                                 const std::vector<GamePicItem>& pictures);
+// Areas of the style image holding a picture's normal, pressed and hovered images.
+std::array<Rect, 3> ButtonImageSources(const GamePicItem& picture);
 
 }  // namespace skin

@@ -1,5 +1,7 @@
 #pragma once
-// What the page bridge (window.external) acts on: the application's current game window.
+// What the page bridge (window.external) and the GM chat window act on: the application's
+// current game window. The browser layer knows the game window only through this interface.
+#include <string>
 #include <vector>
 
 #include "web/PageArg.h"
@@ -16,4 +18,12 @@ class IGameWindow {
   virtual void OnNewMsg() = 0;
   // Is360Game()
   virtual void RelayoutIfPlaced() = 0;
+
+  // From the chat window: the page named the GM (system code page); the chat button takes the
+  // name as its caption, fitted to it, and shows.
+  virtual void ShowChatButton(const std::string& name) = 0;
+  // From the chat window: a new GM message; the chat button blinks until the chat is opened.
+  virtual void StartChatBlink() = 0;
+  // From the chat window's close button.
+  virtual void HideChatWindow() = 0;
 };

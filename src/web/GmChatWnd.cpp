@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QMouseEvent>
@@ -12,14 +11,13 @@
 
 #include "app/LauncherApp.h"
 #include "config/PackageImage.h"
-#include "game/GameDialog.h"
-#include "game/GameRules.h"
 #include "net/PlatformApi.h"
 #include "platform/CodePage.h"
-#include "skin/ImageCut.h"
 #include "skin/SkinButton.h"
 #include "web/ClientCall.h"
+#include "web/ChatRules.h"
 #include "web/ExternalDispatch.h"
+#include "web/GameWindow.h"
 #include "web/WebBrowser.h"
 
 // Chat window decisions (address lookup, page calls); off by default.
@@ -38,10 +36,10 @@ QColor FromColorRef(int value) {
 
 }  // namespace
 
-CGmChatWnd::CGmChatWnd(CGameDialog* owner, CLauncherConfig* cfg)
+CGmChatWnd::CGmChatWnd(IGameWindow* game, QWidget* owner, CLauncherConfig* cfg)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint),
       external(std::make_unique<GameDialogCallback>()),
-      gameWindow(owner),
+      gameWindow(game),
       config(cfg ? cfg : &theApp.GetConfig()) {
   setObjectName(QStringLiteral("gmChatWindow"));
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -54,57 +52,48 @@ CGmChatWnd::~CGmChatWnd() {
   browser = nullptr;
 }
 
-bool CGmChatWnd::CreateChatWindow(const QRect& workArea) {
-  const int chatWidth = gameWindow ? gameWindow->chatWidth : game::kChatWidth;
-  const int chatHeight = gameWindow ? gameWindow->chatHeight : game::kChatHeight;
-  const int chatBorder = gameWindow ? gameWindow->chatBorder : game::kChatBorder;
-  const skin::Rect outer = game::ChatWindowRect(chatWidth, chatHeight, chatBorder);
+bool CGmChatWnd::CreateChatWindow(const QRect& workArea, int chatWidth, int chatHeight,
+                                  int chatBorder) {
+  const skin::Rect outer = chat::ChatWindowRect(chatWidth, chatHeight, chatBorder);
   setGeometry(ToQRect(outer));
-  const bool created = OnCreate();
+  const bool created = OnCreate(chatWidth, chatHeight, chatBorder);
   const skin::Rect work{workArea.left(), workArea.top(), workArea.right() + 1,
                         workArea.bottom() + 1};
-  const skin::Point at = game::ChatWindowPosition(work, outer.width(), outer.height());
+  const skin::Point at = chat::ChatWindowPosition(work, outer.width(), outer.height());
   setGeometry(at.x, at.y, outer.width(), outer.height());
   hide();
   return created;
 }
 
-bool CGmChatWnd::OnCreate() {
+bool CGmChatWnd::OnCreate(int chatWidth, int chatHeight, int chatBorder) {
   QImage style;
   if (!LoadImageFromPackage(*config, "config/style.png", style)) return false;
-
-  const int chatWidth = gameWindow ? gameWindow->chatWidth : game::kChatWidth;
-  const int chatHeight = gameWindow ? gameWindow->chatHeight : game::kChatHeight;
-  const int chatBorder = gameWindow ? gameWindow->chatBorder : game::kChatBorder;
 
   // The close button is a copy of game button 1. Without that record, or when it names no
   // picture, the window simply has no button.
   const std::vector<GameButtonItem>& records = config->GetGameButtons();
   const GamePicItem* picture =
-      records.empty() ? nullptr : game::ButtonPicture(records.front(), config->GetPictures());
+      records.empty() ? nullptr : skin::ButtonPicture(records.front(), config->GetPictures());
   if (picture != nullptr) {
     const GameButtonItem& record = records.front();
     const QRect rect =
-        ToQRect(game::ChatCloseButtonRect(record, *picture, chatWidth, chatBorder));
+        ToQRect(chat::ChatCloseButtonRect(record, *picture, chatWidth, chatBorder));
     auto* button = new CxSkinButton();
     if (!button->Create(record.title.str(), kChildVisible, rect, this,
-                        game::ButtonIdForType(record.type))) {
+                        skin::ButtonIdForType(record.type))) {
       delete button;
       return false;
     }
     closeButton = button;
     closeButton->SetKind(static_cast<std::uint8_t>(record.type));
-    const std::array<skin::Rect, 3> sources = game::ButtonImageSources(*picture);
-    QImage images[3];
-    for (int k = 0; k < 3; ++k)
-      images[k] = skin::CutImage(style, sources[static_cast<std::size_t>(k)]);
+    std::array<QImage, 3> images = CutButtonImages(style, *picture);
     closeButton->SetImages(&images[0], &images[1], &images[2]);
     connect(closeButton, &CxSkinButton::Command, this, &CGmChatWnd::OnButtonCommand);
   } else {
     qCInfo(lcChat) << "no game button 1 with a picture: the chat window has no close button";
   }
 
-  browserRect = ToQRect(game::ChatBrowserRect(chatWidth, chatHeight, chatBorder));
+  browserRect = ToQRect(chat::ChatBrowserRect(chatWidth, chatHeight, chatBorder));
   auto* created = new CWebBrowserEx();
   if (!created->Create(kBrowserId, browserRect, this)) {
     delete created;
@@ -142,7 +131,7 @@ void CGmChatWnd::OnDocumentComplete() {
 
 void CGmChatWnd::OnButtonCommand(int controlId) {
   // Only a copy of a type-5 button (id 185) closes the chat; other types do nothing here.
-  if (controlId == game::ButtonIdForType(game::kTypeClose) && gameWindow != nullptr)
+  if (controlId == chat::kCloseButtonId && gameWindow != nullptr)
     gameWindow->HideChatWindow();
 }
 
@@ -162,32 +151,13 @@ void CGmChatWnd::HandlePageCall(int dispId, const std::vector<PageArg>& args) {
 void CGmChatWnd::SetChatName(const std::vector<PageArg>& args) {
   std::string utf8Name;
   if (!external::GsNameArgument(args, &utf8Name)) return;
-  const int nameLength = static_cast<int>(codepage::Utf8ToUtf16(utf8Name).size());
-  // At most 255 bytes, never half of a double-byte character.
-  titleText = game::TitleText(codepage::Utf8ToSystem(utf8Name));
+  // At most 255 bytes, never half of a character.
+  titleText = std::string(codepage::CutAtCharacter(codepage::Utf8ToSystem(utf8Name), 255));
   const QString shown = QString::fromStdString(codepage::SystemToUtf8(titleText));
   setWindowTitle(shown);
   update();
   qCDebug(lcChat) << "GM name" << shown;
-
-  if (gameWindow == nullptr) return;
-  CxSkinButton* chatButton = gameWindow->FindButtonByType(game::kTypeGmChat);
-  if (chatButton == nullptr) return;
-  chatButton->setText(shown);
-  // The button's own font stands for the context's default font.
-  const int maxCharWidth = QFontMetrics(chatButton->font()).maxWidth();
-  std::vector<GameButtonItem>& records = config->GetGameButtons();
-  const int index = chatButton->GetIndex();
-  if (index >= 0 && static_cast<std::size_t>(index) < records.size()) {
-    GameButtonItem& record = records[static_cast<std::size_t>(index)];
-    const GamePicItem* picture = game::ButtonPicture(record, config->GetPictures());
-    const game::ChatButtonFit fit =
-        game::FitChatButton(record.x, picture ? picture->width : 0, maxCharWidth, nameLength);
-    record.x = fit.x;
-    record.width = fit.width;
-  }
-  chatButton->show();
-  gameWindow->LayoutChildren();
+  if (gameWindow != nullptr) gameWindow->ShowChatButton(titleText);
 }
 
 void CGmChatWnd::paintEvent(QPaintEvent* /*event*/) {

@@ -12,8 +12,8 @@
 #include "web/WebPage.h"
 
 struct LookupResult;
-class CGameDialog;
 class CLauncherConfig;
+class IGameWindow;
 class CWebBrowserEx;
 class CxSkinButton;
 class GameDialogCallback;
@@ -24,15 +24,16 @@ class CGmChatWnd : public QWidget {
  public:
   static constexpr int kBrowserId = 170;
 
-  // `gameWindow` is not owned; it is also the window's owner, so the chat stays usable while the
-  // game window runs modally. `config` defaults to theApp's configuration.
-  explicit CGmChatWnd(CGameDialog* gameWindow, CLauncherConfig* config = nullptr);
+  // `gameWindow` is not owned; `owner` (the game window's widget) owns this window, so the chat
+  // stays usable while the game window runs modally. `config` defaults to theApp's configuration.
+  CGmChatWnd(IGameWindow* gameWindow, QWidget* owner, CLauncherConfig* config = nullptr);
   ~CGmChatWnd() override;
 
-  // Makes the close button and the browser, then centres the window in `workArea` and leaves it
-  // hidden. False when creation stopped early (the window itself stays). The chat page follows
-  // with its address (OnChatAddress).
-  bool CreateChatWindow(const QRect& workArea);
+  // Makes the close button and the browser for a chat page of chatWidth x chatHeight inside a
+  // border of chatBorder, then centres the window in `workArea` and leaves it hidden. False when
+  // creation stopped early (the window itself stays). The chat page follows with its address
+  // (OnChatAddress).
+  bool CreateChatWindow(const QRect& workArea, int chatWidth, int chatHeight, int chatBorder);
 
   // The answer of the chat address lookup: a non-empty address starts the chat page. Without a
   // browser, or once a page has been started, nothing happens.
@@ -48,7 +49,7 @@ class CGmChatWnd : public QWidget {
   std::unique_ptr<GameDialogCallback> external;
   CWebBrowserEx* browser = nullptr;        // child of this window
   CxSkinButton* closeButton = nullptr;     // child of this window
-  CGameDialog* gameWindow = nullptr;
+  IGameWindow* gameWindow = nullptr;
   CWebPage page;
   QRect browserRect;
   bool enterPressed = false;  // a Return went down here; the game window reads and clears it
@@ -61,7 +62,7 @@ class CGmChatWnd : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;  // Return notes enterPressed
 
  private:
-  bool OnCreate();
+  bool OnCreate(int chatWidth, int chatHeight, int chatBorder);
   void OnDocumentComplete();
   void OnButtonCommand(int controlId);
   void SetChatName(const std::vector<PageArg>& args);

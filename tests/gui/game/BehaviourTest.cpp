@@ -54,7 +54,8 @@ class BehaviourTest : public QObject {
     // A channel of this test's own, apart from any game window running on the machine.
     channelName = QStringLiteral("launcher-behaviour-test-%1").arg(QCoreApplication::applicationPid());
     qputenv("LAUNCHER_COMMAND_CHANNEL", channelName.toUtf8());
-    if (!site.Start({"--chat-url", "about:blank"})) QSKIP("demo site not built");
+    if (!DemoSiteProcess::Built()) QSKIP("demo site not built");
+    QVERIFY2(site.Start({"--chat-url", "about:blank"}), "the demo site did not start");
   }
 
   void statesFillNormalFullScreen() {
@@ -181,7 +182,7 @@ class BehaviourTest : public QObject {
     if (!dialog->hotKey || !dialog->hotKey->IsRegistered())
       QSKIP("Alt+D is held by another client of this display");
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
-    if (xdotool.isEmpty()) QSKIP("xdotool not installed");
+    QVERIFY2(!xdotool.isEmpty(), "xdotool is missing (scripts/deps.sh installs it)");
     auto press = [&] { return QProcess::execute(xdotool, {"key", "alt+d"}) == 0; };
 
     // Slot 9 holds the tray operation: the key hides the window, and brings it back.

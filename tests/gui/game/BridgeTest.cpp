@@ -13,12 +13,14 @@ using namespace gametest;
 
 namespace {
 
-// Buttons: close (type 5), page link (12), GM chat (14), all with picture 9.
+// Buttons: close (type 5), page link (12), GM chat (14) and a link (1) 20 pixels left of the
+// chat button, all with picture 9.
 std::string BridgeSections() {
   return Button(1, 5, 9, -40, 2) + Button(2, 12, 9, -80, 2, 0, {"url=http://127.0.0.1/news"}) +
-         Button(3, 14, 9, -120, 2);
+         Button(3, 14, 9, -120, 2) + Button(4, 1, 9, -170, 2, 0, {"url=http://127.0.0.1/home"});
 }
 constexpr int kChatButtonX = -120;
+constexpr int kNeighbourRight = -170 + kButtonW;
 
 const char kNoEffectScript[] =
     R"([["JsCallClient","12"],["JsCallClient",1],["JsCallClient","3"],)"
@@ -42,7 +44,7 @@ class BridgeTest : public QObject {
   DemoSiteProcess chatSite;  // the demo chat page names the GM and announces a message
 
   std::string Settings(const DemoSiteProcess& on) const {
-    return GameSettings(on.Url(demo::kApiPath), "gameButtonCount=3\n", BridgeSections());
+    return GameSettings(on.Url(demo::kApiPath), "gameButtonCount=4\n", BridgeSections());
   }
   // The game page without server markers, so the stored title stays as configured.
   std::string GameAddress(const DemoSiteProcess& on, const std::string& script = "[]") const {
@@ -69,9 +71,10 @@ class BridgeTest : public QObject {
 
  private slots:
   void initTestCase() {
-    if (!site.Start({"--chat-url", "about:blank"}) ||
-        !chatSite.Start({"--gm-name", "GM阿青", "--gm-newmsg-after", "300"}))
-      QSKIP("demo site not built");
+    if (!DemoSiteProcess::Built()) QSKIP("demo site not built");
+    QVERIFY2(site.Start({"--chat-url", "about:blank"}) &&
+                 chatSite.Start({"--gm-name", "GM阿青", "--gm-newmsg-after", "300"}),
+             "the demo site did not start");
   }
 
   void titleCommand() {
@@ -166,13 +169,30 @@ class BridgeTest : public QObject {
     QTRY_COMPARE(dialog->GetChatWindow()->windowTitle(), QString("客服小美"));
     QCOMPARE(chatButton->text(), QString("客服小美"));
     QVERIFY(chatButton->isVisible());
-    // Four characters at the widest character width; the right edge stays where it was.
-    const int fitted = QFontMetrics(chatButton->font()).maxWidth() * 4;
+    // The name as the button draws it, with its caption margins; the right edge stays.
+    const int fitted = QFontMetrics(chatButton->CaptionFont()).horizontalAdvance("客服小美") +
+                       2 * chatButton->CaptionMargin();
     const GameButtonItem& record = theApp.GetConfig().GetGameButtons()[2];
     QCOMPARE(record.width, fitted);
-    QCOMPARE(record.x, kChatButtonX - (fitted - kButtonW));
+    QCOMPARE(record.x, kChatButtonX + kButtonW - fitted);
     QCOMPARE(chatButton->width(), fitted);
     QCOMPARE(chatButton->geometry().right() + 1, dialog->width() + kChatButtonX + kButtonW);
+
+    // A long name grows the button only up to the link button on its left.
+    CxSkinButton* neighbour = dialog->FindButtonByType(1);
+    QVERIFY(neighbour != nullptr);
+    QVERIFY(session.PageCall("getGsName", "[\"客服小美和她的同事们\"]"));
+    QTRY_COMPARE(chatButton->text(), QString("客服小美和她的同事们"));
+    QCOMPARE(record.x, kNeighbourRight);
+    QCOMPARE(chatButton->geometry().left(), neighbour->geometry().right() + 1);
+    QCOMPARE(chatButton->geometry().right() + 1, dialog->width() + kChatButtonX + kButtonW);
+    // The neighbour shows its own image whole: no caption pixel of the chat button on it.
+    const QImage image = dialog->grab().toImage();
+    const QRect covered = neighbour->geometry();
+    for (int x = covered.left(); x <= covered.right(); ++x)
+      for (int y = covered.top(); y <= covered.bottom(); ++y)
+        QVERIFY2(image.pixelColor(x, y).lightness() < 200,  // the caption is white
+                 qPrintable(QString("%1,%2").arg(x).arg(y)));
   }
 
   void newMessageBlinksUntilChatOpens() {

@@ -64,7 +64,8 @@ class GameDialogTest : public QObject {
  private slots:
   void initTestCase() {
     logPath = siteDir.path() + "/site.log";
-    if (!site.Start({"--log", logPath})) QSKIP("the demo site is not built");
+    if (!DemoSiteProcess::Built()) QSKIP("the demo site is not built");
+    QVERIFY2(site.Start({"--log", logPath}), "the demo site did not start");
   }
   void init() { messages = std::make_unique<MessageRecorder>(); }
   void cleanup() {
@@ -128,7 +129,10 @@ class GameDialogTest : public QObject {
     QCOMPARE(Qt8(dialog->GetServerName()), serverName);
     QTRY_VERIFY_WITH_TIMEOUT(browser->view()->isVisible(), kPageTimeout);
     QCOMPARE(browser->view()->url().path(), QString("/play/game"));
-    QCOMPARE(browser->size(), dialog->browserRect.size());
+    // The page fills the area below the top band of the filled window: no black strip on the
+    // right or at the bottom.
+    QCOMPARE(browser->geometry(), QRect(0, dialog->GetEdgeHeight(2), dialog->width(),
+                                        dialog->height() - dialog->GetEdgeHeight(2)));
     QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域") + suffix);
     // The taskbar caption stays; the stored title took the suffix, so a reload adds another.
     QCOMPARE(dialog->windowTitle(), QString::fromUtf8("龙域"));
@@ -162,7 +166,7 @@ class GameDialogTest : public QObject {
 
   void lookupFailuresAreShownAndSetUpGoesOn() {
     DemoSiteProcess failing;
-    if (!failing.Start({"--api-status", "500"})) QSKIP("the demo site is not built");
+    QVERIFY2(failing.Start({"--api-status", "500"}), "the demo site did not start");
     auto window = Open(GameSettings(failing.Url(demo::kApiPath)),
                        failing.Url("/game/enter?serverid=12&skey=1012&uid=7"));
     QVERIFY(window);
@@ -223,6 +227,12 @@ class GameDialogTest : public QObject {
     QVERIFY(HasTitlePixel(image, QRect(40, 4, 150, 22)));
     QVERIFY(HasTitlePixel(image, QRect(218, 4, 82, 22)));
     QVERIFY(!HasTitlePixel(image, QRect(302, 4, 60, 22)));
+    // A long name is cut at its box: nothing of it between the title and the box.
+    dialog->userName = codepage::Utf8ToSystem("逍遥子逍遥子逍遥子逍遥子逍遥子逍遥子逍遥子");
+    image = dialog->grab().toImage();
+    QVERIFY(HasTitlePixel(image, QRect(200, 4, 100, 22)));
+    QVERIFY(!HasTitlePixel(image, QRect(190, 4, 10, 22)));
+    QVERIFY(!HasTitlePixel(image, QRect(300, 4, 10, 22)));
 
     // Filling the work area: only the top band, stretched across the whole width.
     dialog->maximized = true;

@@ -82,7 +82,8 @@ class LauncherTest : public QObject {
  private slots:
   void initTestCase() {
     logPath = siteDir.path() + "/site.log";
-    if (!site.Start({"--log", logPath})) QSKIP("the demo site is not built");
+    if (!DemoSiteProcess::Built()) QSKIP("the demo site is not built");
+    QVERIFY2(site.Start({"--log", logPath}), "the demo site did not start");
   }
 
   void init() { messages = std::make_unique<MessageRecorder>(); }

@@ -74,6 +74,9 @@ class RecordingGameWindow : public IGameWindow {
   void OnGsName(const std::vector<PageArg>& args) override { calls.push_back({"gsName", args}); }
   void OnNewMsg() override { calls.push_back({"newMsg", {}}); }
   void RelayoutIfPlaced() override { calls.push_back({"relayout", {}}); }
+  void ShowChatButton(const std::string& /*name*/) override { calls.push_back({"chatButton", {}}); }
+  void StartChatBlink() override { calls.push_back({"blink", {}}); }
+  void HideChatWindow() override { calls.push_back({"hideChat", {}}); }
   std::vector<Call> calls;
 };
 

@@ -400,6 +400,8 @@ TEST(WindowStates, TitleBandDoubleClickAndTray) {
   EXPECT_FALSE(TrayClickShowsWindow(TrayClick::Other));
   EXPECT_EQ(TrayTip("game"), "game");
   EXPECT_EQ(TrayTip(std::string(80, 'x')).size(), 63u);
+  // A double-byte character across the tip's last byte is left out whole.
+  EXPECT_EQ(TrayTip(std::string(62, 'x') + "\xD6\xD0"), std::string(62, 'x'));
 }
 
 TEST(WindowStates, ButtonVisibilityAndHotKey) {
@@ -504,6 +506,30 @@ TEST(ServerTitle, TitleTextIsCutAtACharacterBoundary) {
   EXPECT_EQ(PageCommandTitle(std::string(250, 't'), "123456789"), std::string(250, 't') + "-1234");
 }
 
+TEST(ServerTitle, EveryCutEndsOnAGbkCharacter) {
+  // "\xD6\xD0" (中) is one GBK character; each limit falls on its first or second byte.
+  const std::string pair = "\xD6\xD0";
+  const struct {
+    std::string text;
+    std::string title;   // TitleText, 255 bytes
+    std::string stored;  // StoredTitle, 127 bytes
+  } cases[] = {
+      {std::string(126, 'a') + pair, std::string(126, 'a') + pair, std::string(126, 'a')},
+      {std::string(125, 'a') + pair, std::string(125, 'a') + pair, std::string(125, 'a') + pair},
+      {std::string(254, 'a') + pair, std::string(254, 'a'), std::string(127, 'a')},
+      {std::string(253, 'a') + pair + "b", std::string(253, 'a') + pair, std::string(127, 'a')},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TitleText(c.text), c.title) << c.text.size();
+    EXPECT_EQ(StoredTitle(c.text), c.stored) << c.text.size();
+  }
+  // The composed title keeps the stored setting whole-charactered after the server suffix.
+  const std::string composed = *ComposeServerTitle("http://g/?sid=12&", std::string(120, 't'));
+  const std::string stored = StoredTitle(composed);
+  EXPECT_LE(stored.size(), 127u);
+  EXPECT_EQ(codepage::Utf8ToSystem(codepage::SystemToUtf8(stored)), stored);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Page commands
 
@@ -577,8 +603,9 @@ TEST(PageReports, BrowserPoint) {
 }
 
 TEST(PageReports, ClientCallJsText) {
-  EXPECT_EQ(MouseReportText(kMouseRightDown, Point{100, 200}, false), "2,100,200,0");
-  EXPECT_EQ(MouseReportText(kMouseRightUp, Point{-3, 0}, true), "3,-3,0,1");
+  EXPECT_EQ(ClientCallJsText(kMouseRightDown, MouseReportValues(Point{100, 200}, false)),
+            "2,100,200,0");
+  EXPECT_EQ(ClientCallJsText(kMouseRightUp, MouseReportValues(Point{-3, 0}, true)), "3,-3,0,1");
   EXPECT_EQ(ClientCallJsText(7), "7");
   EXPECT_EQ(ClientCallJsText(7, std::string_view("")), "7,");
   EXPECT_EQ(ClientCallJsText(-1, std::string(100, 'v')), "-1," + std::string(63, 'v'));
@@ -587,27 +614,37 @@ TEST(PageReports, ClientCallJsText) {
 // ---------------------------------------------------------------------------------------------
 // GM chat window
 
-TEST(Chat, Geometry) {
-  EXPECT_EQ(ChatWindowRect(kChatWidth, kChatHeight, kChatBorder), (Rect{0, 0, 438, 413}));
-  EXPECT_EQ(ChatBrowserRect(kChatWidth, kChatHeight, kChatBorder), (Rect{2, 28, 436, 411}));
-  EXPECT_EQ(ChatWindowPosition(Rect{0, 0, 1920, 1040}, 438, 413), (Point{741, 313}));
-  // Only right and bottom count, as the work area's origin is usually 0.
-  EXPECT_EQ(ChatWindowPosition(Rect{100, 40, 1920, 1040}, 438, 413), (Point{741, 313}));
-
-  GameButtonItem close = Button(5, -30, 5);
-  EXPECT_EQ(ChatCloseButtonRect(close, Pic(0, 0, 20, 20), kChatWidth, kChatBorder),
-            (Rect{402, 7, 422, 27}));
-  EXPECT_EQ(ButtonIdForType(close.type), 185);
-}
-
-TEST(Chat, ButtonFitsTheGmName) {
-  const ChatButtonFit fit = FitChatButton(-100, 30, 12, 4);
-  EXPECT_EQ(fit.x, -118);  // 18 to the left: the right edge stays
-  EXPECT_EQ(fit.width, 48);
-  EXPECT_EQ(fit.x + fit.width, -100 + 30);
-  const ChatButtonFit narrow = FitChatButton(-100, 30, 12, 1);
-  EXPECT_EQ(narrow.x, -82);
-  EXPECT_EQ(narrow.width, 12);
+TEST(Chat, ButtonFitsTheGmNameWithoutCoveringItsNeighbours) {
+  GameButtonItem chat = Button(kTypeGmChat, -100, 2, 0, 30, 20);  // right edge at -70
+  const std::vector<Rect> none;
+  const std::vector<Rect> left = {Rect{-160, 2, -130, 22}};     // ends 30 left of the chat
+  const std::vector<Rect> otherRow = {Rect{-160, 40, -80, 60}};  // below: not a neighbour
+  const std::vector<Rect> right = {Rect{-60, 2, -30, 22}};       // right of it: never limits
+  const struct {
+    int caption;
+    const std::vector<Rect>* others;
+    int x, width;
+  } cases[] = {
+      {48, &none, -118, 48},      // grows 18 to the left, right edge kept
+      {12, &none, -82, 12},       // a short name narrows it
+      {48, &left, -118, 48},      // room enough before the neighbour
+      {90, &left, -130, 60},      // stops at the neighbour's right edge
+      {90, &otherRow, -160, 90},  // a button in other rows does not stop it
+      {90, &right, -160, 90},
+  };
+  for (const auto& c : cases) {
+    const ChatButtonFit fit = FitChatButton(chat, c.caption, *c.others);
+    EXPECT_EQ(fit.x, c.x) << c.caption;
+    EXPECT_EQ(fit.width, c.width) << c.caption;
+    EXPECT_EQ(fit.x + fit.width, -70);
+  }
+  // A second naming starts from the fitted record and keeps the same right edge.
+  const ChatButtonFit first = FitChatButton(chat, 48, none);
+  chat.x = first.x;
+  chat.width = first.width;
+  const ChatButtonFit second = FitChatButton(chat, 20, none);
+  EXPECT_EQ(second.x + second.width, -70);
+  EXPECT_EQ(second.width, 20);
 }
 
 TEST(Chat, BlinkAlternatesFromTheThirdImage) {

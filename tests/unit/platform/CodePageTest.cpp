@@ -71,4 +71,31 @@ TEST_F(CodePage, OperatorMayChooseAnother) {
   EXPECT_EQ(codepage::SystemToUtf16(kUtf8), kUtf16);
 }
 
+TEST_F(CodePage, CutsEndOnACharacterBoundary) {
+  // GBK: "\xD6\xD0" and "\xCE\xC4" are double-byte, "\x81\x40" has a trail byte in ASCII range.
+  const struct {
+    const char* page;
+    std::string text;
+    std::size_t limit;
+    std::string expected;
+  } cases[] = {
+      {"GBK", "ab", 5, "ab"},                                   // short text unchanged
+      {"GBK", "a\xD6\xD0" "b", 3, "a\xD6\xD0"},                 // limit after a whole pair
+      {"GBK", "a\xD6\xD0" "b", 2, "a"},                         // limit inside the pair
+      {"GBK", "\xD6\xD0\xCE\xC4", 3, "\xD6\xD0"},               // second pair cut
+      {"GBK", "\x81\x40\x81\x40", 3, "\x81\x40"},               // trail 0x40 is no character
+      {"GBK", "\x81\x40\x81\x40", 1, ""},                       // nothing whole fits
+      {"GBK", "a\x80" "bc", 3, "a\x80" "b"},                    // a malformed byte is one unit
+      {"GBK", std::string(254, 'a') + "\xD6\xD0", 255, std::string(254, 'a')},
+      {"UTF-8", "a\xE5\x8F\x8C" "b", 3, "a"},                   // UTF-8: 3-byte character cut
+      {"UTF-8", "a\xE5\x8F\x8C" "b", 4, "a\xE5\x8F\x8C"},
+      {"BIG5", "\xA4\xA4\xA4\xE5", 3, "\xA4\xA4"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(codepage::SetSystemCodePage(c.page));
+    EXPECT_EQ(std::string(codepage::CutAtCharacter(c.text, c.limit)), c.expected)
+        << c.page << " limit " << c.limit;
+  }
+}
+
 }  // namespace

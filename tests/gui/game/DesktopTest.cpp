@@ -1,0 +1,242 @@
+// The game window on a player's desktop: a real window manager (openbox) and a system tray
+// (trayer) on a display of the test's own (tests/desktop/desktop_session.sh). Fill, normal and full
+// screen without black bands, minimise and restore, moving and sizing through the painted frame,
+// the tray icon, the boss key with the pages' sound, and questions that come up where they are
+// seen.
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QWebEnginePage>
+
+#include "BridgeSession.h"
+#include "game/GameRules.h"
+#include "platform/HotKey.h"
+#include "skin/SkinButton.h"
+#include "web/GmChatWnd.h"
+
+using namespace gametest;
+
+namespace {
+
+constexpr int kWindowTimeoutMs = 15000;
+
+// Buttons: close (5), fill (6), minimise (7), tray (8, also the boss key's slot 9), restore (10),
+// full screen (11).
+std::string DesktopSections() {
+  return Button(1, 5, 9, -40, 2) + Button(2, 6, 9, -80, 2) + Button(3, 7, 9, -120, 2) +
+         Button(4, 8, 9, -160, 2, 9) + Button(5, 10, 9, -200, 2) + Button(6, 11, 9, -240, 2);
+}
+
+bool Xdotool(const QStringList& arguments) {
+  return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+}
+bool MouseTo(const QPoint& global) {
+  return Xdotool({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
+}
+// Presses at `from`, moves to `to` in steps (a window manager's move loop follows the pointer)
+// and releases there.
+bool Drag(const QPoint& from, const QPoint& to) {
+  if (!MouseTo(from) || !Xdotool({"mousedown", "1"})) return false;
+  for (int step = 1; step <= 4; ++step)
+    if (!MouseTo(from + (to - from) * step / 4)) return false;
+  return Xdotool({"mouseup", "1"});
+}
+
+// What the screen shows at a global point (the page's pixels included).
+QColor ScreenPixel(const QPoint& global) {
+  return QGuiApplication::primaryScreen()->grabWindow(0, global.x(), global.y(), 1, 1).toImage().pixelColor(0, 0);
+}
+bool IsBlack(const QColor& c) { return c.red() < 3 && c.green() < 3 && c.blue() < 3; }
+
+}  // namespace
+
+class DesktopTest : public QObject {
+  Q_OBJECT
+
+  DemoSiteProcess site;
+
+  bool OpenGame(Session& session) {
+    const std::string settings =
+        GameSettings(site.Url(demo::kApiPath), "gameButtonCount=6\nnotityTitle=龙域\n", DesktopSections());
+    return session.Open(settings, site.Url(std::string(demo::kMaxHeader) + "?uid=7&script=" + Encoded("[]"))) &&
+           QTest::qWaitForWindowExposed(session.dialog(), kWindowTimeoutMs) && session.WaitForGamePage() &&
+           QTest::qWaitFor([&] { return session.dialog()->GetBrowser()->view()->isVisible(); }, kPageTimeoutMs);
+  }
+
+  // The pixels just inside the browser's bottom-right corner and along its right and bottom edges
+  // show the page, never the window's black background.
+  static bool NoBands(CGameDialog* dialog) {
+    const QRect area(dialog->GetBrowser()->mapToGlobal(QPoint(0, 0)), dialog->GetBrowser()->size());
+    const QPoint probes[] = {area.bottomRight() - QPoint(1, 1), QPoint(area.right() - 1, area.center().y()),
+                             QPoint(area.center().x(), area.bottom() - 1)};
+    for (const QPoint& p : probes)
+      if (IsBlack(ScreenPixel(p))) return false;
+    return true;
+  }
+
+ private slots:
+  void initTestCase() {
+    if (!DemoSiteProcess::Built()) QSKIP("demo site not built");
+    QVERIFY2(site.Start({"--chat-url", "about:blank"}), "the demo site did not start");
+    QVERIFY2(!QStandardPaths::findExecutable("xdotool").isEmpty(), "xdotool is missing");
+    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), kWindowTimeoutMs);
+  }
+
+  void statesFillTheirAreaWithoutBands() {
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    const QRect work = dialog->screen()->availableGeometry();
+    // The tray's strut leaves the work area smaller than the screen.
+    QVERIFY(work != dialog->screen()->geometry());
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->frameGeometry(), work, kWindowTimeoutMs);
+    QCOMPARE(dialog->GetBrowser()->geometry(),
+             QRect(0, dialog->GetEdgeHeight(2), work.width(), work.height() - dialog->GetEdgeHeight(2)));
+    QTRY_VERIFY_WITH_TIMEOUT(NoBands(dialog), kWindowTimeoutMs);
+
+    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeRestore)));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), QSize(640, 480), kWindowTimeoutMs);
+    QCOMPARE(dialog->GetBrowser()->geometry(),
+             QRect(dialog->GetEdgeWidth(4), dialog->GetEdgeHeight(2),
+                   640 - dialog->GetEdgeWidth(4) - dialog->GetEdgeWidth(5),
+                   480 - dialog->GetEdgeHeight(2) - dialog->GetEdgeHeight(7)));
+    QTRY_VERIFY_WITH_TIMEOUT(NoBands(dialog), kWindowTimeoutMs);
+
+    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeFullScreen)));
+    const QRect screen = dialog->screen()->geometry();
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->frameGeometry(), screen, kWindowTimeoutMs);
+    QCOMPARE(dialog->GetBrowser()->geometry(), QRect(QPoint(0, 0), screen.size()));
+    QTRY_VERIFY_WITH_TIMEOUT(NoBands(dialog), kWindowTimeoutMs);
+    QVERIFY(dialog->OnCommand(CGameDialog::kCommandFullScreen));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), QSize(640, 480), kWindowTimeoutMs);
+  }
+
+  void minimiseAndRestore() {
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeMinimise)));
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isMinimized(), kWindowTimeoutMs);
+    // The window manager brings it back, as a taskbar click does.
+    QVERIFY(Xdotool({"windowactivate", "--sync", QString::number(dialog->winId())}));
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isMinimized() && dialog->isVisible(), kWindowTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->frameGeometry(), dialog->screen()->availableGeometry(),
+                              kWindowTimeoutMs);
+  }
+
+  void moveAndSizeThroughThePaintedFrame() {
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeRestore)));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), QSize(640, 480), kWindowTimeoutMs);
+    const QRect start = dialog->frameGeometry();
+
+    // The top band moves the window.
+    const QPoint band = start.topLeft() + QPoint(start.width() / 2, dialog->GetEdgeHeight(2) / 2);
+    QVERIFY(Drag(band, band + QPoint(60, 40)));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->frameGeometry().topLeft(), start.topLeft() + QPoint(60, 40),
+                              kWindowTimeoutMs);
+
+    // The bottom-right corner sizes it.
+    const QRect moved = dialog->frameGeometry();
+    const QPoint corner = moved.bottomRight() - QPoint(2, 2);
+    QVERIFY(Drag(corner, corner + QPoint(80, 50)));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), QSize(720, 530), kWindowTimeoutMs);
+    QCOMPARE(dialog->frameGeometry().topLeft(), moved.topLeft());
+    QTRY_VERIFY_WITH_TIMEOUT(NoBands(dialog), kWindowTimeoutMs);
+
+    // Never below the minimum size.
+    const QPoint grown = dialog->frameGeometry().bottomRight() - QPoint(2, 2);
+    QVERIFY(Drag(grown, grown - QPoint(400, 300)));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), QSize(dialog->GetMinWidth(), dialog->GetMinHeight()),
+                              kWindowTimeoutMs);
+  }
+
+  void trayIconBringsTheWindowBack() {
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeTray)));
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(dialog->trayIcon != nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->trayIcon->geometry().isValid(), kWindowTimeoutMs);
+    const QPoint icon = dialog->trayIcon->geometry().center();
+    QVERIFY(MouseTo(icon));
+    QVERIFY(Xdotool({"click", "1"}));
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), kWindowTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->trayIcon->isVisible(), kWindowTimeoutMs);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog, kWindowTimeoutMs));
+  }
+
+  void bossKeyHidesAndSilencesThePages() {
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    // Nobody else holds Alt+D on this display.
+    QVERIFY(dialog->hotKey && dialog->hotKey->IsRegistered());
+    QWebEnginePage* game = dialog->GetBrowser()->view()->page();
+    QWebEnginePage* chat = dialog->GetChatWindow()->browser->view()->page();
+    chat->setAudioMuted(true);  // muted by the player before: stays muted afterwards
+
+    QVERIFY(Xdotool({"key", "alt+d"}));
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), kWindowTimeoutMs);
+    QVERIFY(game->isAudioMuted());
+    QVERIFY(chat->isAudioMuted());
+
+    QVERIFY(Xdotool({"key", "alt+d"}));
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), kWindowTimeoutMs);
+    QVERIFY(!game->isAudioMuted());
+    QVERIFY(chat->isAudioMuted());
+    QVERIFY(!dialog->IsSoundHeldByBossKey());
+  }
+
+  void questionsComeUpOverAShownWindow() {
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    bool seenWhenAsked = false;
+    session.messages.onShow = [&](const platform::MessageBoxRequest&) {
+      seenWhenAsked = dialog->isVisible() && !dialog->isMinimized();
+    };
+
+    // The window manager's close (Alt+F4) asks; Cancel keeps the window.
+    session.messages.answers = {platform::MessageBoxResult::Cancel};
+    QVERIFY(Xdotool({"windowactivate", "--sync", QString::number(dialog->winId())}));
+    QVERIFY(Xdotool({"key", "--clearmodifiers", "alt+F4"}));
+    QTRY_COMPARE_WITH_TIMEOUT(session.messages.seen.size(), std::size_t(1), kWindowTimeoutMs);
+    QVERIFY(seenWhenAsked);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(session.restarts.count, 0);
+
+    // From the tray: the restart question shows the window first.
+    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeTray)));
+    QVERIFY(!dialog->isVisible());
+    seenWhenAsked = false;
+    session.messages.answers = {platform::MessageBoxResult::Cancel};
+    QVERIFY(dialog->OnCommand(CGameDialog::kCommandRestart));
+    QVERIFY(seenWhenAsked);
+    QVERIFY(!dialog->trayIcon->isVisible());
+
+    // Minimised: the cache question restores it first.
+    dialog->showMinimized();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isMinimized(), kWindowTimeoutMs);
+    seenWhenAsked = false;
+    session.messages.answers = {platform::MessageBoxResult::Cancel};
+    QVERIFY(dialog->OnCommand(CGameDialog::kCommandClearCache));
+    QVERIFY(seenWhenAsked);
+
+    // Full screen asked for from the tray shows the window in full screen.
+    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeTray)));
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(dialog->OnCommand(CGameDialog::kCommandFullScreen));
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), kWindowTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->frameGeometry(), dialog->screen()->geometry(), kWindowTimeoutMs);
+    QVERIFY(dialog->IsFullScreen());
+    QCOMPARE(session.restarts.count, 0);
+  }
+};
+
+LAUNCHER_WEB_TEST_MAIN(DesktopTest)
+#include "DesktopTest.moc"
