@@ -13,14 +13,14 @@ using namespace gametest;
 
 namespace {
 
-// Buttons: close (type 5), page link (12), GM chat (14) and a link (1) 20 pixels left of the
+// Buttons: close (type 5), page link (12), GM chat (14) and a link (1) 50 pixels left of the
 // chat button, all with picture 9.
 std::string BridgeSections() {
   return Button(1, 5, 9, -40, 2) + Button(2, 12, 9, -80, 2, 0, {"url=http://127.0.0.1/news"}) +
-         Button(3, 14, 9, -120, 2) + Button(4, 1, 9, -170, 2, 0, {"url=http://127.0.0.1/home"});
+         Button(3, 14, 9, -120, 2) + Button(4, 1, 9, -200, 2, 0, {"url=http://127.0.0.1/home"});
 }
 constexpr int kChatButtonX = -120;
-constexpr int kNeighbourRight = -170 + kButtonW;
+constexpr int kNeighbourRight = -200 + kButtonW;
 
 const char kNoEffectScript[] =
     R"([["JsCallClient","12"],["JsCallClient",1],["JsCallClient","3"],)"
