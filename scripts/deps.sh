@@ -7,7 +7,7 @@ PKGS=(
   qt6-webchannel-dev libqt6opengl6-dev
   libgl-dev libxkbcommon-dev libxcb1-dev libx11-xcb-dev
   zlib1g-dev libsimpleini-dev libjsoncpp-dev libcurl4-openssl-dev libssl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libzip-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libpsl-dev libzip-dev
   xvfb xauth x11-utils xdotool xcompmgr imagemagick fonts-noto-cjk fonts-dejavu-core
   openbox trayer
   clang libclang-rt-14-dev python3 zip unzip

@@ -18,6 +18,7 @@
 #include "config/PackageCheck.h"
 #include "config/PackageImage.h"
 #include "app/QtMessageBox.h"
+#include "app/QtSaveDialog.h"
 #include "game/GameCommandChannel.h"
 #include "game/GameDialog.h"
 #include "net/BackgroundWork.h"
@@ -161,6 +162,7 @@ int main(int argc, char** argv) {
     platform::SetMessageBoxHandler(ShowQtMessageBox);
   else
     platform::SetMessageBoxHandler(MessageLogHandler(messageLog.toStdString()));
+  platform::SetSaveDialogHandler(AskQtSavePath);
   new TerminationWatch(app);
   theApp.SetGameWindowRunner(RunGameDialog);
 

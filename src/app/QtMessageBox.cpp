@@ -1,5 +1,6 @@
 #include "app/QtMessageBox.h"
 
+#include <QInputDialog>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QString>
@@ -13,6 +14,16 @@ platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& r
   qCDebug(lcMessages) << "message box:" << QString::fromUtf8(request.caption.c_str())
                       << QString::fromUtf8(request.text.c_str());
   auto* owner = static_cast<QWidget*>(request.owner);
+  if (request.input != nullptr) {
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(QString::fromUtf8(request.caption.c_str()));
+    dialog.setLabelText(QString::fromUtf8(request.text.c_str()));
+    dialog.setTextValue(QString::fromUtf8(request.input->c_str()));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (dialog.exec() != QDialog::Accepted) return platform::MessageBoxResult::Cancel;
+    *request.input = dialog.textValue().toStdString();
+    return platform::MessageBoxResult::Ok;
+  }
   QMessageBox box(owner);
   box.setWindowTitle(QString::fromUtf8(request.caption.c_str()));
   box.setText(QString::fromUtf8(request.text.c_str()));

@@ -159,12 +159,20 @@ bool CGameDialog::OnInitDialog() {
                       work.height() - edgeHeights[7] - edgeHeights[2]);
   browser = new CWebBrowserEx();
   connect(browser, &CWebBrowser::DocumentComplete, this, &CGameDialog::OnDocumentComplete);
+  connect(browser, &CWebBrowser::PageFullScreenRequested, this,
+          [this](bool on, bool* accepted) { *accepted = OnPageFullScreen(on); });
+  // The page reloads after its renderer died; the window keeps its state, the page starts anew.
+  connect(browser, &CWebBrowser::RenderProcessGone, this, [this] {
+    pageFullScreen = false;
+    pageEnteredFullScreen = false;
+  });
   HostedPageParams params;
   params.controlId = kBrowserId;
   params.rect = browserRect;
   params.parent = this;
   params.hiddenUntilLoaded = true;
   params.external = external.get();
+  params.trustedFrameMarkers = {settings.maxheader.str(), config->GetGameHeader().str()};
   params.address = gameUrl.str();
   if (!StartHostedPage(*browser, params)) {
     delete browser;
@@ -337,14 +345,15 @@ game::FrameSizes CGameDialog::Sizes() const {
   return sizes;
 }
 
-void CGameDialog::OnDocumentComplete(const QString& url, bool /*topFrame*/) {
+void CGameDialog::OnDocumentComplete(const QString& url, bool /*topFrame*/, CWebPageDocument* document) {
   if (browser == nullptr) return;
   const std::string address = codepage::Utf16ToSystem(url.toStdU16String());
   const LauncherSettings& settings = config->GetSettings();
   switch (game::ClassifyCompletedPage(address, settings.maxheader.view())) {
     case game::CompletedPage::Game: {
       qCDebug(lcGame) << "game page complete:" << url;
-      page.AttachDocument(browser->get_Document());
+      // The game's own document, also when it runs in a frame of a portal page.
+      page.AttachDocument(document != nullptr ? document : browser->get_Document());
       ComposeServerTitle(address);
       DrawTitle();
       // The page fills the area between the frame pieces of the state the window is in now.
@@ -665,6 +674,12 @@ bool CGameDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CGameDialog::PreTranslateMessage(QObject* target, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && pageFullScreen &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    // As in a browser, Escape ends the page's full screen; the page's answer leaves the state.
+    ExitPageFullScreen();
+    return true;
+  }
   if (event->type() == QEvent::KeyPress && PreTranslateFunctionKey(static_cast<QKeyEvent*>(event)))
     return true;
   if (PreTranslateWindowEvent(target, event)) return true;

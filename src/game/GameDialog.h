@@ -99,8 +99,12 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Set-up lookups whose answer has not been applied yet.
   int OutstandingLookups() const;
 
-  // The game browser finished a top-frame document at `url`.
-  void OnDocumentComplete(const QString& url, bool topFrame);
+  // The game browser finished a document at `url`: the top one or a sub-frame's (`document` is
+  // the one to attach for script calls).
+  void OnDocumentComplete(const QString& url, bool topFrame, CWebPageDocument* document);
+  // The page's own full-screen request (on) or its leaving it (off); true when followed.
+  bool OnPageFullScreen(bool on);
+  void ExitPageFullScreen();  // asks the page to leave its own full screen
 
   // Button ids 180+type and the outside ids 1526, 1527, 1528, 1530; false when not handled.
   bool OnCommand(int id);
@@ -285,6 +289,8 @@ class CGameDialog : public QDialog, public IGameWindow {
   QSocketNotifier* hotKeyNotifier = nullptr;
   GameCommandChannel* commandChannel = nullptr;  // child of this window
   std::vector<std::pair<QPointer<QWebEnginePage>, bool>> mutedPages;  // page, muted before
+  bool pageFullScreen = false;         // the page is in its own full screen
+  bool pageEnteredFullScreen = false;  // ... and the window entered full screen for it
 
  private:
   CLauncherConfig* config = nullptr;

@@ -120,7 +120,32 @@ void CGameDialog::EnterFullScreen() {
   if (wasHidden) ShowFromTray();
 }
 
+bool CGameDialog::OnPageFullScreen(bool on) {
+  if (on) {
+    if (!pageFullScreen) pageEnteredFullScreen = !fullScreen;
+    pageFullScreen = true;
+    if (!fullScreen) EnterFullScreen();
+    return true;
+  }
+  if (!pageFullScreen) return true;
+  pageFullScreen = false;
+  if (pageEnteredFullScreen && fullScreen) LeaveFullScreen();
+  pageEnteredFullScreen = false;
+  return true;
+}
+
+void CGameDialog::ExitPageFullScreen() {
+  if (browser != nullptr && browser->view() != nullptr)
+    browser->view()->page()->triggerAction(QWebEnginePage::ExitFullScreen);
+}
+
 void CGameDialog::LeaveFullScreen() {
+  if (pageFullScreen) {
+    // Leaving by key, button or command takes the page out of its full screen as well.
+    pageFullScreen = false;
+    pageEnteredFullScreen = false;
+    ExitPageFullScreen();
+  }
   for (CxSkinButton* button : buttons) {
     button->setVisible(game::ShownOnLeavingFullScreen(button->GetKind(), awaitingGmName));
   }

@@ -42,7 +42,7 @@ void CGameDialog::OnPageCommand(const std::vector<PageArg>& args) {
       break;
     case game::PageAction::SetPageLink:
       if (CxSkinButton* button = FindButtonByType(game::kTypePageLink))
-        button->SetLink(command.parameter);
+        button->SetPageLink(command.parameter);
       break;
     case game::PageAction::ExtendTitle:
       SetTitleText(game::PageCommandTitle(config->GetSettings().title.view(), command.parameter));

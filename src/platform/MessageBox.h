@@ -13,6 +13,7 @@ struct MessageBoxRequest {
   std::string text;
   MessageBoxButtons buttons = MessageBoxButtons::Ok;
   void* owner = nullptr;  // a QWidget* in the Qt program, null for none
+  std::string* input = nullptr;  // non-null: a text field showing *input, written back on Ok
 };
 
 using MessageBoxHandler = std::function<MessageBoxResult(const MessageBoxRequest&)>;

@@ -91,7 +91,15 @@ QColor CxSkinButton::SetCaptionColour(const QColor& colour) {
   return previous;
 }
 
-void CxSkinButton::SetLink(const std::string& text) { linkUrl = skin::LinkFromSetting(text); }
+void CxSkinButton::SetLink(const std::string& text) {
+  linkUrl = skin::LinkFromSetting(text);
+  linkFromPage = false;
+}
+
+void CxSkinButton::SetPageLink(const std::string& address) {
+  linkUrl = skin::LinkFromSetting(address);
+  linkFromPage = true;
+}
 
 void CxSkinButton::SetCheck(bool check) {
   checked = mode == skin::ButtonMode::Push ? false : check;
@@ -112,7 +120,8 @@ void CxSkinButton::ClearRadioSiblings() {
 
 void CxSkinButton::OnClicked() {
   pressTracking = false;
-  if (!linkUrl.empty()) skin::OpenUrl(linkUrl);
+  if (!linkUrl.empty())
+    skin::OpenUrl(linkUrl, linkFromPage ? skin::LinkOrigin::Page : skin::LinkOrigin::Package);
   emit Command(controlId);
 }
 

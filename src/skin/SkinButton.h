@@ -30,7 +30,8 @@ class CxSkinButton : public QAbstractButton {
                  int focusMargin = 0);
   void SetTipText(const std::string& text);
   QColor SetCaptionColour(const QColor& colour);  // returns the previous colour
-  void SetLink(const std::string& text);           // ';' becomes '&'
+  void SetLink(const std::string& text);           // from the package; ';' becomes '&'
+  void SetPageLink(const std::string& address);    // set by a page: http/https only
   void SetKind(std::uint8_t value) { kind = value; }
   std::uint8_t GetKind() const { return kind; }
   void SetIndex(int value) { index = value; }
@@ -75,6 +76,7 @@ class CxSkinButton : public QAbstractButton {
   void ClearRadioSiblings();
 
   std::string linkUrl;
+  bool linkFromPage = false;
   bool checked = false;
   skin::ButtonMode mode = skin::ButtonMode::Push;
   bool hovering = false;

@@ -1,11 +1,30 @@
 #include "skin/SkinRules.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <climits>
 
 #include "net/WebAddress.h"
 
 namespace skin {
+namespace {
+
+// The lower-cased scheme: a letter, then letters, digits, '+', '-' or '.', before the first ':'.
+std::string LinkScheme(const std::string& address) {
+  const std::size_t colon = address.find(':');
+  if (colon == std::string::npos || colon == 0) return {};
+  std::string scheme;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const auto c = static_cast<unsigned char>(address[i]);
+    const bool fits = i == 0 ? std::isalpha(c) != 0 : (std::isalnum(c) != 0 || c == '+' || c == '-' || c == '.');
+    if (!fits) return {};
+    scheme += static_cast<char>(std::tolower(c));
+  }
+  return scheme;
+}
+
+}  // namespace
 
 Rect ClampToWorkArea(const Rect& proposed, const Rect& workArea) {
   Rect result = proposed;
@@ -48,6 +67,26 @@ std::string LinkFromSetting(const std::string& text) {
 }
 
 bool IsOpenableLink(const std::string& address) { return net::IsWebAddress(address); }
+
+bool IsOperatorLink(const std::string& address) {
+  if (IsOpenableLink(address)) return true;
+  const bool blanks = std::any_of(address.begin(), address.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u <= 0x20 || u == 0x7F;
+  });
+  if (blanks) return false;
+  const std::string scheme = LinkScheme(address);
+  if (scheme == "http" || scheme == "https") return false;
+  if (scheme == "mailto") return address.size() > 7;
+  // Local files, shares and script never; a one-letter scheme is a drive path ("C:\...").
+  static const std::array<const char*, 12> kRefused = {
+      "file", "javascript", "vbscript", "data", "about", "blob", "filesystem", "view-source",
+      "smb", "nfs", "ftp", "jar"};
+  if (scheme.size() < 2) return false;
+  if (std::find(kRefused.begin(), kRefused.end(), scheme) != kRefused.end()) return false;
+  const std::size_t colon = address.find(':');
+  return address.compare(colon + 1, 2, "//") == 0 && address.size() > colon + 3;
+}
 
 ButtonMode ButtonModeFromStyle(unsigned style) {
   const unsigned s = style & 0xFFFFu;

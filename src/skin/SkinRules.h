@@ -42,6 +42,12 @@ std::string LinkFromSetting(const std::string& text);
 // Only web addresses (http/https) are handed to the user's browser.
 bool IsOpenableLink(const std::string& address);
 
+// Whether an address from the operator's package (a link button) may be handed to the desktop:
+// http and https with a host, mailto:, and the operator's program schemes written as
+// "scheme://..." (a chat program's link). Never file:, bare or drive paths, javascript:, data:,
+// or another scheme that reads local files or runs script.
+bool IsOperatorLink(const std::string& address);
+
 enum class ButtonMode { Push = 0, Toggle = 2, Radio = 4 };
 // The button's behaviour from the low 16 bits of its window style.
 ButtonMode ButtonModeFromStyle(unsigned style);

@@ -18,8 +18,9 @@ UrlOpener& Opener() {
 
 UrlOpener SetUrlOpener(UrlOpener opener) { return std::exchange(Opener(), std::move(opener)); }
 
-bool OpenUrl(const std::string& address) {
-  if (!IsOpenableLink(address)) return false;
+bool OpenUrl(const std::string& address, LinkOrigin origin) {
+  const bool allowed = origin == LinkOrigin::Package ? IsOperatorLink(address) : IsOpenableLink(address);
+  if (!allowed) return false;
   if (Opener()) return Opener()(address);
   const QUrl url(QString::fromStdString(codepage::SystemToUtf8(address)), QUrl::TolerantMode);
   return url.isValid() && QDesktopServices::openUrl(url);

@@ -9,7 +9,11 @@ using UrlOpener = std::function<bool(const std::string& address)>;
 
 // Installs the opener and returns the previous one; null restores the desktop's browser.
 UrlOpener SetUrlOpener(UrlOpener opener);
-// Only http and https addresses are opened; anything else is refused (false).
-bool OpenUrl(const std::string& address);
+// Where a link came from: the operator's package, or a page at run time.
+enum class LinkOrigin { Package, Page };
+
+// A page's link opens only when it is http or https; a package link also when IsOperatorLink
+// allows it. Anything else is refused (false).
+bool OpenUrl(const std::string& address, LinkOrigin origin = LinkOrigin::Page);
 
 }  // namespace skin

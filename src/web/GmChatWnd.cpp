@@ -100,7 +100,9 @@ bool CGmChatWnd::OnCreate(int chatWidth, int chatHeight, int chatBorder) {
     return false;
   }
   browser = created;
-  connect(browser, &CWebBrowser::DocumentComplete, this, [this] { OnDocumentComplete(); });
+  connect(browser, &CWebBrowser::DocumentComplete, this, [this](const QString&, bool topFrame) {
+    if (topFrame) OnDocumentComplete();
+  });
   return true;
 }
 
@@ -116,6 +118,8 @@ void CGmChatWnd::OnChatAddress(const LookupResult& address) {
     return;
   }
   pageStarted = true;
+  browser->SetTrustedFrameMarkers(
+      {config->GetSettings().maxheader.str(), config->GetGameHeader().str()});
   browser->Navigate("about:blank");
   browser->SetExternal(external.get());
   browser->ConnectUiController();

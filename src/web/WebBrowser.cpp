@@ -1,10 +1,13 @@
 #include "web/WebBrowser.h"
 
+#include <QDeadlineTimer>
 #include <QPainter>
+#include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 
 #include "platform/CodePage.h"
+#include "platform/MessageBox.h"
 #include "web/ClientCall.h"
 #include "web/WebProfile.h"
 #include "web/WebUIController.h"
@@ -16,10 +19,20 @@ QString FromSystem(const std::string& text) {
   return QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size()));
 }
 
+// The most sub-frame documents a browser keeps attachable; older ones answer no calls.
+constexpr std::size_t kKeptFrameDocuments = 64;
+
+const char kRendererGaveUp[] =
+    "网页在一分钟内多次意外终止，已停止重新加载。\n这是网页本身的问题，不是本程序的故障，请稍后再试。";
+
 }  // namespace
 
-CWebPageDocument::CWebPageDocument(QWebEnginePage* owner, QObject* parent)
-    : QObject(parent), webPage(owner) {}
+CWebPageDocument::CWebPageDocument(CWebUIController* owner, QString frameId, QObject* parent)
+    : QObject(parent), webPage(owner), frame(std::move(frameId)) {}
+
+CWebUIController* CWebPageDocument::page() const {
+  return static_cast<CWebUIController*>(webPage.data());
+}
 
 CWebBrowser::CWebBrowser(QWidget* parent) : QWidget(parent) {
   QPalette black = palette();
@@ -55,19 +68,53 @@ bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
         info.status() != QWebEngineLoadingInfo::LoadFailedStatus) {
       return;
     }
-    if (document == nullptr) document = new CWebPageDocument(page, this);
+    if (document == nullptr) document = new CWebPageDocument(page, QString(), this);
     qCDebug(lcWeb) << "document complete" << info.url() << info.status();
-    emit DocumentComplete(info.url().toString(), true);
+    emit DocumentComplete(info.url().toString(), true, document);
   });
+  connect(page, &CWebUIController::FrameDocumentComplete, this, &CWebBrowser::OnFrameDocumentComplete);
   connect(page, &QWebEnginePage::urlChanged, this, &CWebBrowser::OnUrlChanged);
   connect(page, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
             qCInfo(lcWeb) << "render process gone, status" << status << "exit code" << exitCode
                           << "control" << id;
-            emit RenderProcessGone();
+            OnRenderProcessTerminated(static_cast<int>(status));
           });
+  connect(page, &CWebUIController::PageFullScreenRequested, this, &CWebBrowser::PageFullScreenRequested);
   show();
   return true;
+}
+
+void CWebBrowser::OnFrameDocumentComplete(const QString& frameId, const QString& url) {
+  auto* frame = new CWebPageDocument(page, frameId, this);
+  frameDocuments.push_back(frame);
+  if (frameDocuments.size() > kKeptFrameDocuments) {
+    delete frameDocuments.front();
+    frameDocuments.pop_front();
+  }
+  emit DocumentComplete(url, false, frame);
+}
+
+void CWebBrowser::OnRenderProcessTerminated(int status) {
+  if (status == QWebEnginePage::NormalTerminationStatus) return;
+  QPointer<CWebBrowser> self(this);
+  const bool again = crashes.Record(QDeadlineTimer::current().deadline());
+  emit RenderProcessGone();
+  if (self.isNull()) return;
+  // Neither a load nor a message box may start inside the engine's notification.
+  QTimer::singleShot(0, this, [this, again] {
+    if (page == nullptr) return;
+    if (again) {
+      const QUrl address = page->url().isEmpty() ? page->requestedUrl() : page->url();
+      qCInfo(lcWeb) << "loading the page again after its renderer died:" << address;
+      page->load(address);
+      return;
+    }
+    qCWarning(lcWeb) << "the page's renderer keeps dying; not loading it again, control" << id;
+    QWidget* owner = window();
+    platform::ShowMessageBox(owner->windowTitle().toStdString(), kRendererGaveUp,
+                             platform::MessageBoxButtons::Ok, owner);
+  });
 }
 
 void CWebBrowser::OnUrlChanged(const QUrl& url) {
@@ -113,6 +160,10 @@ void CWebBrowser::resizeEvent(QResizeEvent* event) {
 
 CWebBrowserEx::CWebBrowserEx(QWidget* parent) : CWebBrowser(parent) {}
 
+void CWebBrowserEx::SetTrustedFrameMarkers(const std::vector<std::string>& markers) {
+  if (controller() != nullptr) controller()->SetTrustedFrameMarkers(markers);
+}
+
 void CWebBrowserEx::SetExternal(ClientCall* object) {
   external = object;
   if (controller() != nullptr) controller()->SetExternal(object);
@@ -133,6 +184,7 @@ bool StartHostedPage(CWebBrowserEx& browser, const HostedPageParams& params) {
     browser.put_Height(0);
     browser.SetRedraw(false);
   }
+  browser.SetTrustedFrameMarkers(params.trustedFrameMarkers);
   browser.Navigate("about:blank");
   if (params.external != nullptr) browser.SetExternal(params.external);
   browser.ConnectUiController();

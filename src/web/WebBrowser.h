@@ -4,7 +4,11 @@
 #include <QRect>
 #include <QUrl>
 #include <QWidget>
+#include <deque>
 #include <string>
+#include <vector>
+
+#include "web/PageRules.h"
 
 class ClientCall;
 class CWebUIController;
@@ -12,15 +16,18 @@ class GameDialogCallback;
 class QWebEnginePage;
 class QWebEngineView;
 
-// A page's current document as handed to CWebPage; script calls go to the page it belongs to.
+// A document as handed to CWebPage: the page's top document (empty frame id) or the document of
+// one of its sub-frames; script calls go to that document.
 class CWebPageDocument : public QObject {
   Q_OBJECT
  public:
-  CWebPageDocument(QWebEnginePage* page, QObject* parent);
-  QWebEnginePage* page() const { return webPage; }
+  CWebPageDocument(CWebUIController* page, QString frameId, QObject* parent);
+  CWebUIController* page() const;
+  const QString& frameId() const { return frame; }
 
  private:
   QPointer<QWebEnginePage> webPage;
+  QString frame;
 };
 
 class CWebBrowser : public QWidget {  // paints black until the page shows
@@ -34,7 +41,7 @@ class CWebBrowser : public QWidget {  // paints black until the page shows
   // object name "control<id>".
   virtual bool Create(int controlId, const QRect& rect, QWidget* parent);
   void Navigate(const std::string& address);  // 8-bit text in the system code page
-  CWebPageDocument* get_Document();           // current page, null before any document
+  CWebPageDocument* get_Document();           // current top document, null before any document
   void put_Width(int width);
   void put_Height(int height);
   void put_Silent(bool silent);
@@ -44,11 +51,16 @@ class CWebBrowser : public QWidget {  // paints black until the page shows
   CWebUIController* controller() const { return page; }
 
  signals:
-  // Top-frame completions (succeeded or failed loads); `url` as the engine reports it.
-  void DocumentComplete(const QString& url, bool topFrame);
+  // A document finished loading: the top one (succeeded or failed loads) or a sub-frame's (its
+  // load event), with that document's address; `document` is the one to attach for script calls.
+  void DocumentComplete(const QString& url, bool topFrame, CWebPageDocument* document);
   // Connected with Qt::DirectConnection: set *cancel = true to refuse the navigation (page stays).
   void BeforeNavigate2(const QString& url, bool* cancel);
+  // The page's renderer died; the page is loaded again unless it died too often (then a message
+  // box has said so).
   void RenderProcessGone();
+  // The page asks for full screen (on) or leaves it; set *accepted when the host follows.
+  void PageFullScreenRequested(bool on, bool* accepted);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -56,8 +68,12 @@ class CWebBrowser : public QWidget {  // paints black until the page shows
 
  private:
   void OnUrlChanged(const QUrl& url);
+  void OnRenderProcessTerminated(int status);
+  void OnFrameDocumentComplete(const QString& frameId, const QString& url);
 
   int id = 0;
+  pagerules::CrashReload crashes;
+  std::deque<CWebPageDocument*> frameDocuments;  // the latest sub-frame documents, oldest first
   QWebEngineView* webView = nullptr;
   CWebUIController* page = nullptr;
   CWebPageDocument* document = nullptr;
@@ -68,6 +84,8 @@ class CWebBrowserEx : public CWebBrowser {
  public:
   explicit CWebBrowserEx(QWidget* parent = nullptr);
   void SetExternal(ClientCall* external);  // not owned; null = no window.external methods
+  // Frames whose address holds one of these (system code page) may call window.external too.
+  void SetTrustedFrameMarkers(const std::vector<std::string>& markers);
   // Applies the UI policy (no context menu, no scroll bars, no selection, window.external) to
   // documents created from now on; false before Create.
   bool ConnectUiController();
@@ -84,6 +102,7 @@ struct HostedPageParams {
   QWidget* parent = nullptr;
   bool hiddenUntilLoaded = false;
   ClientCall* external = nullptr;
+  std::vector<std::string> trustedFrameMarkers;  // see CWebBrowserEx::SetTrustedFrameMarkers
   std::string address;
 };
 // False when Create fails; the remaining steps are then not done.

@@ -9,6 +9,7 @@
 #include "web/ScriptCall.h"
 #include "web/WebBrowser.h"
 #include "web/WebProfile.h"
+#include "web/WebUIController.h"
 
 namespace {
 const char kErrorPrefix[] = "JSCall Error:\n";
@@ -31,8 +32,26 @@ bool CWebPage::AttachDocument(CWebPageDocument* newDocument) {
   return true;
 }
 
+namespace {
+
+ScriptOutcome ReadOutcome(const QVariantMap& map, std::string* errors) {
+  ScriptOutcome outcome;
+  if (map.value(QStringLiteral("missing")).toBool()) {
+    outcome.missing = true;
+    *errors = std::string(kErrorPrefix) + kUnknownName;
+  } else if (map.contains(QStringLiteral("threw"))) {
+    outcome.error = map.value(QStringLiteral("threw")).toString();
+  } else if (map.contains(QStringLiteral("value"))) {
+    outcome.ok = true;
+    outcome.value = map.value(QStringLiteral("value"));
+  }
+  return outcome;
+}
+
+}  // namespace
+
 bool CWebPage::CallScript(const std::string& function, const char* arguments, Done done) {
-  QWebEnginePage* page = document.isNull() ? nullptr : document->page();
+  CWebUIController* page = document.isNull() ? nullptr : document->page();
   if (page == nullptr) {
     SetError(kNullPointer);
     return false;
@@ -41,23 +60,28 @@ bool CWebPage::CallScript(const std::string& function, const char* arguments, Do
   for (const std::string& token : scriptcall::SplitArguments(arguments)) {
     wideArgs.push_back(codepage::SystemToUtf16(token));
   }
-  const std::string script = scriptcall::BuildCall(codepage::SystemToUtf16(function), wideArgs);
-  qCDebug(lcWeb) << "call script" << QString::fromStdString(script).left(200);
-
   std::shared_ptr<std::string> errors = lastError;
+  const std::u16string wideFunction = codepage::SystemToUtf16(function);
+
+  if (!document->frameId().isEmpty()) {
+    // A sub-frame's document, possibly of another site: the call travels through the frame's
+    // own bridge.
+    QStringList args;
+    for (const std::u16string& arg : wideArgs) args << QString::fromStdU16String(arg);
+    qCDebug(lcWeb) << "call script in a frame" << QString::fromStdU16String(wideFunction) << args;
+    page->CallFrameFunction(document->frameId(), QString::fromStdU16String(wideFunction), args,
+                            [errors, done](const QVariantMap& result) {
+                              const ScriptOutcome outcome = ReadOutcome(result, errors.get());
+                              if (done) done(outcome);
+                            });
+    return true;
+  }
+
+  const std::string script = scriptcall::BuildCall(wideFunction, wideArgs);
+  qCDebug(lcWeb) << "call script" << QString::fromStdString(script).left(200);
   page->runJavaScript(QString::fromLatin1(script.data(), static_cast<qsizetype>(script.size())),
                       QWebEngineScript::MainWorld, [errors, done](const QVariant& result) {
-                        ScriptOutcome outcome;
-                        const QVariantMap map = result.toMap();
-                        if (map.value(QStringLiteral("missing")).toBool()) {
-                          outcome.missing = true;
-                          *errors = std::string(kErrorPrefix) + kUnknownName;
-                        } else if (map.contains(QStringLiteral("threw"))) {
-                          outcome.error = map.value(QStringLiteral("threw")).toString();
-                        } else if (map.contains(QStringLiteral("value"))) {
-                          outcome.ok = true;
-                          outcome.value = map.value(QStringLiteral("value"));
-                        }
+                        const ScriptOutcome outcome = ReadOutcome(result.toMap(), errors.get());
                         if (done) done(outcome);
                       });
   return true;

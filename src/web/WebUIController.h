@@ -1,26 +1,48 @@
 #pragma once
 // The page policy of every hosted browser: no context menu, no scroll bars, no text selection,
-// silent dialogs, and window.external for every frame's document.
+// window.external for every frame's document (acting only for trusted frames), completion of
+// every frame's document, script dialogs as the program's message boxes, new windows, refused
+// foreign schemes and refused permissions.
+#include <QHash>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QObject>
+#include <QVariantMap>
 #include <QWebEnginePage>
 #include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "web/PageRules.h"
 
 class ClientCall;
 class QWebChannel;
 class CWebUIController;
 
-// The channel object the top frame's bridge script sends batches of window.external calls to.
+// The channel object of the bridge script in the program's own script world of the top frame.
+// Only that world can reach it; page scripts cannot.
 class ExternalBridge : public QObject {
   Q_OBJECT
  public:
   explicit ExternalBridge(CWebUIController* owner);
-  // Each call: {n: method name, a: [{t: type tag, v: value}...]}, in the page's order. The calls
-  // run from the application's event loop, not inside the engine's message dispatch.
-  Q_INVOKABLE void deliver(const QJsonArray& calls);
+  // Each call: {n: method name, a: [{t: type tag, v: value}...]}, in the page's order, from the
+  // document at `frameUrl` (the top one when `fromTop`) while `topUrl` was the top document. The
+  // calls of untrusted frames are dropped; the others run from the application's event loop, not
+  // inside the engine's message dispatch.
+  Q_INVOKABLE void deliver(const QJsonArray& calls, const QString& frameUrl, const QString& topUrl,
+                           bool fromTop);
+  // A sub-frame's document was created at `url`; a frame not trusted is told so, and its page
+  // then sees the methods as unknown ones.
+  Q_INVOKABLE void frameCreated(const QString& frameId, const QString& url, const QString& topUrl);
+  // A sub-frame's document finished loading (its load event).
+  Q_INVOKABLE void frameComplete(const QString& frameId, const QString& url);
+  // The outcome of a function called in a sub-frame: {missing}, {threw} or {value}.
+  Q_INVOKABLE void scriptResult(int callId, const QJsonObject& outcome);
 
  signals:
   void callsReceived(int count);
+  void callsRefused(const QString& frameUrl);
 
  private:
   void DeliverPending();
@@ -34,22 +56,41 @@ class ExternalBridge : public QObject {
 class CWebUIController : public QWebEnginePage {
   Q_OBJECT
  public:
+  using ScriptDone = std::function<void(const QVariantMap& outcome)>;
+
   explicit CWebUIController(QObject* parent = nullptr);
   ~CWebUIController() override;
 
   // Object handed to documents as window.external; not owned; null = calls throw in the page.
   void SetExternal(ClientCall* object);
   ClientCall* GetExternal() const { return external; }
+  // Address markers (system code page) of frames trusted with window.external besides the top
+  // document and the frames of its site; empty markers trust nothing.
+  void SetTrustedFrameMarkers(std::vector<std::string> markers) { trustMarkers = std::move(markers); }
+  bool TrustsCaller(const QString& frameUrl, const QString& topUrl, bool fromTop) const;
   // Installs the policy into documents created from now on; again = replaced, not doubled.
   void Connect();
   bool IsConnected() const { return connected; }
-  // Silent: script alert/confirm/prompt never show a dialog (confirm and prompt answer cancel).
+  // Silent: no script-error or security dialogs. The page's own alert/confirm/prompt still ask.
   void SetSilent(bool on) { silent = on; }
   bool IsSilent() const { return silent; }
+
+  // Calls window[function](args...) in the sub-frame document `frameId` (from
+  // FrameDocumentComplete); `done` gets the outcome when the frame answers. False when no such
+  // frame document is known to the top document.
+  void CallFrameFunction(const QString& frameId, const QString& function, const QStringList& args,
+                         ScriptDone done);
+  void OnScriptResult(int callId, const QVariantMap& outcome);
+
+  // Windows opened by pages and still open, program-wide.
+  static int OpenPopupCount();
 
  signals:
   // Emitted directly from the navigation decision: set *cancel to refuse (the page stays).
   void NavigationRequested(const QUrl& url, bool isMainFrame, bool* cancel);
+  void FrameDocumentComplete(const QString& frameId, const QString& url);
+  // The page asks for (on) or gives up (off) full screen. Set *accepted when the host follows.
+  void PageFullScreenRequested(bool on, bool* accepted);
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
@@ -59,11 +100,22 @@ class CWebUIController : public QWebEnginePage {
                         QString* result) override;
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                 int lineNumber, const QString& sourceID) override;
+  QWebEnginePage* createWindow(WebWindowType type) override;
 
  private:
+  enum class DialogKind { Alert, Confirm, Prompt };
+  // Shows one script dialog unless the player stopped them; false when not shown or cancelled.
+  bool ShowScriptDialog(DialogKind kind, const QString& msg, QString* text);
+  QWidget* OwnerWindow() const;
+
   ClientCall* external = nullptr;
   ExternalBridge* bridge = nullptr;
   QWebChannel* channel = nullptr;
+  std::vector<std::string> trustMarkers;
+  QString secret;
   bool connected = false;
   bool silent = false;
+  pagerules::DialogFlood dialogs;
+  QHash<int, ScriptDone> pendingCalls;
+  int nextCallId = 1;
 };

@@ -155,11 +155,11 @@ class GameDialogTest : public QObject {
         kPageTimeout);
     QVERIFY(!browser->view()->isVisible());
     QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域白虎堂"));
-    dialog->OnDocumentComplete(QString::fromStdString(site.Url("/play/game?serverid=3&")), true);
+    dialog->OnDocumentComplete(QString::fromStdString(site.Url("/play/game?serverid=3&")), true, nullptr);
     QVERIFY(!browser->view()->isVisible());
     QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域白虎堂"));
     // A device page of the local network shows without touching the title.
-    dialog->OnDocumentComplete("http://192.168.1.1/setup?serverid=3&", true);
+    dialog->OnDocumentComplete("http://192.168.1.1/setup?serverid=3&", true, nullptr);
     QVERIFY(browser->view()->isVisible());
     QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域白虎堂"));
   }

@@ -164,7 +164,7 @@ class SetUpTest : public QObject {
           break;
         case 'P':
           dialog->OnDocumentComplete(
-              QString::fromStdString(site.Url("/qualified?serverid=12&skey=1012&uid=7")), true);
+              QString::fromStdString(site.Url("/qualified?serverid=12&skey=1012&uid=7")), true, nullptr);
           break;
         case 'S':
           dialog->OnServerNameLookup(Answer("白虎堂"));

@@ -180,6 +180,23 @@ class SkinButtonTest : public QObject {
     QCOMPARE(sequence.size(), refused.size());
   }
 
+  void operatorProgramSchemeOpensButNotAPagesLink() {
+    button->SetLink("yychat://room/7;x=1");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    button->SetLink("mailto:service@127.0.0.1");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(opened, (std::vector<std::string>{"yychat://room/7&x=1", "mailto:service@127.0.0.1"}));
+    // The same addresses set by a page at run time are refused; its web address opens.
+    button->SetPageLink("yychat://room/7");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    button->SetPageLink("mailto:service@127.0.0.1");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    button->SetPageLink("http://127.0.0.1/pay;a=1");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(opened.size(), std::size_t{3});
+    QCOMPARE(opened.back(), std::string("http://127.0.0.1/pay&a=1"));
+  }
+
   void doubleClickIsTwoClicks() {
     button->SetLink("https://127.0.0.1/news");
     QSignalSpy clicks(button, &QAbstractButton::clicked);

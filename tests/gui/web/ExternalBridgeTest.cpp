@@ -236,8 +236,8 @@ class ExternalBridgeTest : public QObject {
     QVERIFY(seen.indexOf(QRegularExpression("^command:3:.*")) < seen.indexOf("gsName:from frame:"));
   }
 
-  void crossOriginFrameReachesTheBridge() {
-    auto browser = StartHost(&external, "/xframes");
+  void crossSiteGameFrameReachesTheBridge() {
+    auto browser = StartHost(&external, "/xframes", {"/frame"});
     QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{2}, 20000);
     QVERIFY(QString::fromStdString(game.calls[0].args.at(1).text).startsWith("frame localhost:"));
   }
@@ -333,13 +333,15 @@ class ExternalBridgeTest : public QObject {
   }
 
  private:
-  std::unique_ptr<CWebBrowserEx> StartHost(ClientCall* object, const std::string& path) {
+  std::unique_ptr<CWebBrowserEx> StartHost(ClientCall* object, const std::string& path,
+                                           const std::vector<std::string>& markers = {}) {
     auto browser = std::make_unique<CWebBrowserEx>();
     HostedPageParams params;
     params.controlId = 170;
     params.rect = QRect(0, 0, 640, 480);
     params.parent = host.get();
     params.external = object;
+    params.trustedFrameMarkers = markers;
     params.address = server->Url(path);
     if (!StartHostedPage(*browser, params)) return nullptr;
     return browser;

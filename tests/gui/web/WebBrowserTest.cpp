@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "WebTestSupport.h"
+#include "platform/MessageBox.h"
 #include "web/ClientCall.h"
 #include "web/WebBrowser.h"
 #include "web/WebProfile.h"
@@ -231,16 +232,24 @@ class WebBrowserTest : public QObject {
              QStringLiteral("text"));
   }
 
-  void silentBrowserShowsNoScriptDialogs() {
+  void scriptDialogsUseTheProgramsMessageBoxEvenWhenSilent() {
+    std::vector<std::string> asked;
+    platform::MessageBoxHandler previous =
+        platform::SetMessageBoxHandler([&asked](const platform::MessageBoxRequest& request) {
+          asked.push_back(request.text);
+          return platform::MessageBoxResult::Cancel;
+        });
     auto browser = MakeBrowser();
     browser->put_Silent(true);
     LoadAndWait(browser.get(), "/dialogs");
-    QCOMPARE(EvalJs(browser->view()->page(), "window.after").toBool(), true);
+    QTRY_COMPARE_WITH_TIMEOUT(EvalJs(browser->view()->page(), "window.after").toBool(), true, 20000);
     QCOMPARE(EvalJs(browser->view()->page(), "window.confirmed").toBool(), false);
     QVERIFY(EvalJs(browser->view()->page(), "window.prompted === null").toBool());
+    QCOMPARE(asked, (std::vector<std::string>{"hello", "sure?", "name?"}));
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       QVERIFY(!(qobject_cast<QDialog*>(widget) != nullptr && widget->isVisible()));
     }
+    platform::SetMessageBoxHandler(std::move(previous));
   }
 
   void renderProcessLossIsReported() {

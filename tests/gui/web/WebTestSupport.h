@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "web/GameWindow.h"
@@ -30,7 +31,13 @@ class TestHttpServer {
         return;
       }
       response.set_header("Cache-Control", "no-store");
-      response.set_content(page->second, "text/html; charset=utf-8");
+      const auto extra = headers.find(request.path);
+      if (extra != headers.end()) {
+        for (const auto& header : extra->second) response.set_header(header.first, header.second);
+      }
+      const auto type = types.find(request.path);
+      response.set_content(page->second,
+                           type != types.end() ? type->second : std::string("text/html; charset=utf-8"));
     });
     // Bound and listening from here on: requests queue until the thread accepts them.
     port = server.bind_to_any_port("127.0.0.1");
@@ -43,6 +50,14 @@ class TestHttpServer {
   void Page(const std::string& path, const std::string& html) {
     std::lock_guard<std::mutex> lock(mutex);
     pages[path] = html;
+  }
+  // Any content with its type and further response headers (a download, say).
+  void Raw(const std::string& path, const std::string& content, const std::string& type,
+           const std::vector<std::pair<std::string, std::string>>& extraHeaders = {}) {
+    std::lock_guard<std::mutex> lock(mutex);
+    pages[path] = content;
+    types[path] = type;
+    headers[path] = extraHeaders;
   }
   int Hits(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -60,6 +75,8 @@ class TestHttpServer {
   std::mutex mutex;
   std::map<std::string, std::string> pages;
   std::map<std::string, int> hits;
+  std::map<std::string, std::string> types;
+  std::map<std::string, std::vector<std::pair<std::string, std::string>>> headers;
   int port = 0;
 };
 

@@ -1,0 +1,79 @@
+#pragma once
+// Decisions about what pages may do: which frames may drive window.external, which addresses a
+// page may navigate to, when a page's script dialogs may be stopped, when a dead renderer's page
+// is loaded again. Plain data in, plain answers out.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pagerules {
+
+// The lower-cased host of an absolute address ("http://User@Host:80/x" -> "host"); IPv6 hosts keep
+// their brackets. Empty when the address has no "//" authority.
+std::string HostOf(std::string_view address);
+
+// The site of a host: its registrable domain under the public-suffix list ("a.game.com.cn" ->
+// "game.com.cn"); an IP address, a single-label host (localhost) or a public suffix itself is
+// its own site.
+std::string SiteOf(std::string_view host);
+
+// Whether a window.external call from a document may act. The top document always may; a frame
+// may when its address contains one of the non-empty markers (the game and server-list address
+// markers), or when it is of the same site as the top document, or when its host is one of the
+// extra trusted hosts (exact, case-insensitive).
+bool IsTrustedCaller(std::string_view topAddress, std::string_view frameAddress, bool fromTop,
+                     const std::vector<std::string>& markers,
+                     const std::vector<std::string>& trustedHosts = {});
+
+// The lower-cased scheme of an address ("HTTP://x" -> "http"); empty when it has none.
+std::string SchemeOf(std::string_view address);
+
+// Whether a page's own navigation (any frame, by script or by click) may go to the address:
+// http, https, and the engine's inner documents (about:, data:, blob:). Everything else, file:
+// and every scheme the desktop would hand to another program included, is refused.
+bool IsPageNavigationAllowed(std::string_view address);
+
+// Counts a page's script dialogs. More than `limit` within `windowMs` offers the player to stop
+// them; a player who declines gets another `limit` before being asked again.
+class DialogFlood {
+ public:
+  static constexpr int kLimit = 3;
+  static constexpr std::int64_t kWindowMs = 10000;
+
+  // Records a dialog shown at `nowMs`; true when this one should first offer to stop dialogs.
+  bool Record(std::int64_t nowMs);
+  // The player declined: counting starts again from the dialog that asked.
+  void Declined();
+  void Stop() { stopped = true; }
+  bool Stopped() const { return stopped; }
+  // A new top document: its dialogs are counted afresh and allowed again.
+  void Reset();
+
+ private:
+  std::deque<std::int64_t> shown;
+  bool stopped = false;
+};
+
+// Renderer deaths of one page: the page is loaded again after each death, except when this death
+// is the (kLimit+1)-th within kWindowMs; then reloading stops for good.
+class CrashReload {
+ public:
+  static constexpr int kLimit = 3;
+  static constexpr std::int64_t kWindowMs = 60000;
+
+  // Records a death at `nowMs`; true when the page should be loaded again.
+  bool Record(std::int64_t nowMs);
+  bool GaveUp() const { return gaveUp; }
+
+ private:
+  std::deque<std::int64_t> deaths;
+  bool gaveUp = false;
+};
+
+// How many windows pages may have opened at the same time.
+constexpr std::size_t kMaxPopupWindows = 5;
+
+}  // namespace pagerules
