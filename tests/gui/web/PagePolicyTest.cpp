@@ -19,6 +19,7 @@
 #include "app/LauncherApp.h"
 #include "platform/MessageBox.h"
 #include "platform/SaveDialog.h"
+#include "skin/SkinButton.h"
 #include "skin/UrlOpener.h"
 #include "web/ClientCall.h"
 #include "web/PopupWindow.h"
@@ -411,7 +412,11 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     // A page's run-time link stays http/https; an operator's program scheme opens.
     QVERIFY(!skin::OpenUrl("launchertest://page", skin::LinkOrigin::Page));
     QVERIFY(!skin::OpenUrl("file:///etc/hostname", skin::LinkOrigin::Package));
-    QVERIFY(skin::OpenUrl("launchertest://operator/room", skin::LinkOrigin::Package));
+    auto* button = new CxSkinButton();
+    QVERIFY(button->Create("", 0x50000000u, QRect(660, 20, 80, 30), host.get(), 201));
+    button->SetLink("launchertest://operator/room");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    delete button;
     const auto opened = [this] {
       QFile log(openLog);
       return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).trimmed() : QString();
