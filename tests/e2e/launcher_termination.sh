@@ -8,23 +8,34 @@
 set -euo pipefail
 launcher=$1 site_bin=$2 package_bin=$3
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" "$0" "$@"
-fi
 # Chromium refuses to run as root with its sandbox on.
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/deps.sh installs it)"; exit 1; }
 
 work=$(mktemp -d)
-site_pid="" failing_pid="" silent_pid="" launcher_pid=""
+site_pid="" failing_pid="" silent_pid="" launcher_pid="" xvfb_pid=""
 cleanup() {
-  for pid in $launcher_pid $site_pid $failing_pid $silent_pid; do
+  for pid in $launcher_pid $site_pid $failing_pid $silent_pid $xvfb_pid; do
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
   rm -rf "$work"
 }
 trap cleanup EXIT
+# A display of its own: the checks below count every visible window on it, and tests running
+# beside this one show theirs on a shared display.
+exec {display_fd}>"$work/display"
+Xvfb -displayfd "$display_fd" -screen 0 1600x1000x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec {display_fd}>&-
+for _ in $(seq 1 300); do
+  [ -s "$work/display" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb ended early"; cat "$work/xvfb.log"; exit 1; }
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
+unset WAYLAND_DISPLAY
 export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
 # A private channel for outside commands: other runs of the program on this machine are not ours.
 export LAUNCHER_COMMAND_CHANNEL=launcher-termination-$$
