@@ -21,19 +21,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The server writes the display number it chose once it accepts clients.
-exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 1600x1000x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec {display_fd}>&-
-for _ in $(seq 1 300); do
-  [ -s "$work/display" ] && break
-  kill -0 "${pids[0]}" 2>/dev/null || { echo "Xvfb ended early"; cat "$work/xvfb.log"; exit 1; }
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")"
-unset WAYLAND_DISPLAY
+. "$(dirname "$0")/../private_display.sh"
+start_private_display "$work"
+pids+=("$xvfb_pid")
 export XDG_SESSION_TYPE=x11
 
 # Waits up to 30 s for a command to succeed.

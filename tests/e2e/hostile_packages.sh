@@ -25,25 +25,9 @@ export XDG_RUNTIME_DIR=$work/runtime LAUNCHER_COMMAND_CHANNEL=launcher-hostile-$
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset LAUNCHER_CODEPAGE
 
-start_display() {
-  : >"$work/display"
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  local number=""
-  for _ in $(seq 1 100); do
-    number=$(tr -dc 0-9 <"$work/display")
-    if [ -n "$number" ]; then break; fi
-    sleep 0.1
-  done
-  [ -n "$number" ] || { echo "Xvfb did not start"; exit 1; }
-  export DISPLAY=:$number
-}
-
-stop_display() {
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
-}
+. "$(dirname "$0")/../private_display.sh"
+start_display() { start_private_display "$work"; }
+stop_display() { stop_private_display; }
 
 # Resident memory of a process and all its descendants, in KiB.
 tree_rss() {

@@ -24,18 +24,8 @@ cleanup() {
 trap cleanup EXIT
 # A display of its own: the checks below count every visible window on it, and tests running
 # beside this one show theirs on a shared display.
-exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 1600x1000x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec {display_fd}>&-
-for _ in $(seq 1 300); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb ended early"; cat "$work/xvfb.log"; exit 1; }
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")"
-unset WAYLAND_DISPLAY
+. "$(dirname "$0")/../private_display.sh"
+start_private_display "$work"
 export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
 # A private channel for outside commands: other runs of the program on this machine are not ours.
 export LAUNCHER_COMMAND_CHANNEL=launcher-termination-$$
