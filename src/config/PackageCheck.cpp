@@ -28,7 +28,7 @@ const char kLogoImage[] = "config/logo.png";
 
 enum class Kind { Int, Text };
 
-struct KeySpec {
+struct KeyRule {
   const char* key;
   Kind kind;
   int capacity;          // text fields: bytes including the terminator
@@ -36,7 +36,7 @@ struct KeySpec {
   bool address = false;  // a cut value breaks an address
 };
 
-const KeySpec kGlobalKeys[] = {
+const KeyRule kGlobalKeys[] = {
     {"gameheader", Kind::Text, 64, "", true},
     {"linkCount", Kind::Int, 0, "0"},
     {"left", Kind::Int, 0, "0"},
@@ -94,18 +94,18 @@ const KeySpec kGlobalKeys[] = {
     {"codePage", Kind::Text, 0, ""},
 };
 
-const KeySpec kLinkKeys[] = {
+const KeyRule kLinkKeys[] = {
     {"url", Kind::Text, 256, "_blank", true}, {"x", Kind::Int, 0, "0"},
     {"y", Kind::Int, 0, "0"},                 {"width", Kind::Int, 0, "0"},
     {"height", Kind::Int, 0, "0"},            {"type", Kind::Int, 0, "0"},
 };
-const KeySpec kMenuKeys[] = {
+const KeyRule kMenuKeys[] = {
     {"title", Kind::Text, 32, ""}, {"type", Kind::Int, 0, "0"}, {"shortCut", Kind::Int, 0, "0"}};
-const KeySpec kPictureKeys[] = {
+const KeyRule kPictureKeys[] = {
     {"x", Kind::Int, 0, "0"},        {"y", Kind::Int, 0, "0"},        {"width", Kind::Int, 0, "0"},
     {"height", Kind::Int, 0, "0"},   {"interval", Kind::Int, 0, "0"}, {"count", Kind::Int, 0, "0"},
 };
-const KeySpec kButtonKeys[] = {
+const KeyRule kButtonKeys[] = {
     {"x", Kind::Int, 0, "0"},         {"y", Kind::Int, 0, "0"},
     {"type", Kind::Int, 0, "0"},      {"image", Kind::Int, 0, "0"},
     {"color", Kind::Int, 0, "16777215"}, {"shortCut", Kind::Int, 0, "0"},
@@ -116,7 +116,7 @@ const KeySpec kButtonKeys[] = {
 struct ListSpec {
   const char* prefix;
   const char* countKey;
-  const KeySpec* keys;
+  const KeyRule* keys;
   std::size_t keyCount;
   int bound;  // the program reads no more entries than this
 };
@@ -328,7 +328,7 @@ class Checker {
 
   void CheckDocumentNames() {
     std::vector<std::string> globalNames;
-    for (const KeySpec& k : kGlobalKeys) globalNames.push_back(k.key);
+    for (const KeyRule& k : kGlobalKeys) globalNames.push_back(k.key);
     for (const SettingEntry& e : entries) {
       const std::string sectionKey = Lower(e.section);
       std::vector<std::string> known;
@@ -389,7 +389,7 @@ class Checker {
 
   // Lists every key the program reads, given or default, and checks its value.
   void ListSettings() {
-    for (const KeySpec& spec : kGlobalKeys) ListKey("global", spec);
+    for (const KeyRule& rule : kGlobalKeys) ListKey("global", rule);
     for (const ListSpec& list : kLists) {
       const Given* countValue = Find("global", list.countKey);
       int count = countValue ? ParseDecimal(countValue->value.c_str()) : 0;
@@ -420,18 +420,18 @@ class Checker {
     }
   }
 
-  void ListKey(const std::string& section, const KeySpec& spec) {
-    const Given* given = Find(section, spec.key);
+  void ListKey(const std::string& section, const KeyRule& rule) {
+    const Given* given = Find(section, rule.key);
     Setting s;
     s.section = section;
-    s.key = spec.key;
+    s.key = rule.key;
     s.given = given != nullptr;
-    s.value = given ? Utf8(given->value) : spec.fallback;
+    s.value = given ? Utf8(given->value) : rule.fallback;
     report.settings.push_back(s);
     if (!given) return;
-    const std::string where = Where(section, spec.key);
+    const std::string where = Where(section, rule.key);
     const std::string& value = given->value;
-    if (spec.kind == Kind::Int) {
+    if (rule.kind == Kind::Int) {
       if (!IsPlainDecimal(value)) {
         std::string text = Quote(value) + " is not a plain decimal number: it reads as " +
                            std::to_string(ParseDecimal(value.c_str()));
@@ -441,11 +441,11 @@ class Checker {
       }
       return;
     }
-    if (spec.capacity > 0 && value.size() > static_cast<std::size_t>(spec.capacity - 1))
-      Add(spec.address ? Severity::Error : Severity::Warning, where,
+    if (rule.capacity > 0 && value.size() > static_cast<std::size_t>(rule.capacity - 1))
+      Add(rule.address ? Severity::Error : Severity::Warning, where,
           "is " + std::to_string(value.size()) + " bytes long: the program keeps only the first " +
-              std::to_string(spec.capacity - 1));
-    if (std::string(spec.key) == "codePage") return;
+              std::to_string(rule.capacity - 1));
+    if (std::string(rule.key) == "codePage") return;
     const std::size_t bad = codepage::FirstInvalidSystemByte(value);
     if (bad != std::string::npos)
       Add(Severity::Error, where,
