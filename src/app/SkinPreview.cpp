@@ -9,7 +9,8 @@
 
 #include "app/LauncherApp.h"
 #include "game/GameDialog.h"
-#include "game/GameRules.h"
+#include "game/GameFrameRules.h"
+#include "game/GameTitleRules.h"
 #include "launcher/LauncherRules.h"
 #include "launcher/LauncherStandardDlg.h"
 #include "launcher/LauncherTranslucentDlg.h"

@@ -10,7 +10,7 @@
 
 #include "config/LauncherConfig.h"
 #include "config/ZipReader.h"
-#include "game/GameRules.h"
+#include "game/GameButtonRules.h"
 #include "launcher/LauncherRules.h"
 #include "net/AdapterReport.h"
 #include "platform/CodePage.h"

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "game/GameRules.h"
+#include "game/GameButtonRules.h"
 
 // Outside commands received and refused; off by default.
 Q_LOGGING_CATEGORY(lcCommands, "launcher.commands", QtWarningMsg)

@@ -1,83 +1,31 @@
+// The game window's construction, its set-up in fixed order, the set-up lookups, the completed
+// game page, and the message filter that hands events to the window's concerns (frame, buttons
+// and keys, states, title and page bridge each have their own file).
 #include "game/GameDialog.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLoggingCategory>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
-#include <QScreen>
-#include <QSocketNotifier>
 #include <QWebEnginePage>
-#include <QWindow>
 
 #include "app/LauncherApp.h"
 #include "config/PackageImage.h"
-#include "game/GameRules.h"
+#include "game/GameDialogConvert.h"
+#include "game/GameStateRules.h"
+#include "game/GameTitleRules.h"
 #include "net/BackgroundWork.h"
 #include "net/PlatformApi.h"
 #include "platform/CodePage.h"
 #include "platform/HotKey.h"
 #include "platform/MessageBox.h"
-#include "skin/ImageCut.h"
 #include "skin/SkinButton.h"
 #include "web/ClientCall.h"
 #include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
-#include "web/WebProfile.h"
 
 Q_LOGGING_CATEGORY(lcGame, "launcher.game", QtWarningMsg)
 
-namespace {
-
-QString ToQt(std::string_view systemText) {
-  return QString::fromStdString(codepage::SystemToUtf8(systemText));
-}
-
-QRect ToQRect(const game::Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-
-game::Rect ToRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-
-// A colour value 0x00BBGGRR.
-QColor FromColourRef(unsigned value) {
-  return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
-Qt::CursorShape ToQtCursor(game::CursorShape shape) {
-  switch (shape) {
-    case game::CursorShape::SizeVertical:
-      return Qt::SizeVerCursor;
-    case game::CursorShape::SizeHorizontal:
-      return Qt::SizeHorCursor;
-    case game::CursorShape::SizeNwSe:
-      return Qt::SizeFDiagCursor;
-    case game::CursorShape::SizeNeSw:
-      return Qt::SizeBDiagCursor;
-    case game::CursorShape::Arrow:
-      break;
-  }
-  return Qt::ArrowCursor;
-}
-
-Qt::Edges ToQtEdges(int edges) {
-  Qt::Edges result;
-  if (edges & game::kEdgeLeft) result |= Qt::LeftEdge;
-  if (edges & game::kEdgeTop) result |= Qt::TopEdge;
-  if (edges & game::kEdgeRight) result |= Qt::RightEdge;
-  if (edges & game::kEdgeBottom) result |= Qt::BottomEdge;
-  return result;
-}
-
-// The Windows virtual key of a Qt function key, 0 for any other key.
-int VirtualKeyOf(const QKeyEvent* event) {
-  const int key = event->key();
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return game::kKeyF1 + (key - Qt::Key_F1);
-  return 0;
-}
-
-}  // namespace
+using game::ToQt;
 
 CGameDialog::CGameDialog(QWidget* parent, CLauncherConfig* cfg)
     : QDialog(parent),
@@ -204,18 +152,6 @@ bool CGameDialog::OnInitDialog() {
   return true;
 }
 
-void CGameDialog::SetUpTitleFonts() {
-  titleLogFont = QApplication::font();
-  titleFont = titleLogFont;
-  titleFont.setWeight(QFont::Bold);
-}
-
-void CGameDialog::SetUpTitleBand() {
-  const LauncherSettings& settings = config->GetSettings();
-  titleRect = ToQRect(game::TitleBandRect(settings));
-  titleColor = FromColourRef(static_cast<unsigned>(settings.titleColor));
-}
-
 bool CGameDialog::SetUpSkinPreview(const QSize& size, const std::string& title) {
   initialised = true;  // showing it must never start the real set-up
   QImage style;
@@ -236,19 +172,6 @@ bool CGameDialog::SetUpSkinPreview(const QSize& size, const std::string& title) 
   return true;
 }
 
-bool CGameDialog::CreateLogo() {
-  const LauncherSettings& settings = config->GetSettings();
-  QImage logoImage;
-  if (!LoadImageFromPackage(*config, "config/logo.png", logoImage)) return false;
-  logo = new QLabel(this);
-  logo->setObjectName(QStringLiteral("control%1").arg(kLogoId));
-  logo->setProperty("controlId", kLogoId);
-  logo->setPixmap(QPixmap::fromImage(logoImage));
-  logo->setGeometry(settings.logx, settings.logy, logoImage.width(), logoImage.height());
-  logo->show();
-  return true;
-}
-
 std::unique_ptr<net::BackgroundWork> CGameDialog::StartLookup(
     Lookup lookup, void (CGameDialog::*apply)(const LookupResult&)) {
   return std::make_unique<net::BackgroundWork>(
@@ -265,29 +188,6 @@ std::unique_ptr<net::BackgroundWork> CGameDialog::StartLookup(
 
 int CGameDialog::OutstandingLookups() const {
   return (userLookup ? 1 : 0) + (serverLookup ? 1 : 0) + (chatLookup ? 1 : 0);
-}
-
-void CGameDialog::OnUserNameLookup(const LookupResult& result) {
-  userLookup.reset();
-  if (result.kind == LookupResult::Value) {
-    userName = result.value;
-    qCDebug(lcGame) << "player name" << ToQt(userName.view());
-    update();
-  }
-  if (result.kind == LookupResult::Failed) ReportLookupFailure(result.failureText);
-}
-
-void CGameDialog::OnServerNameLookup(const LookupResult& result) {
-  serverLookup.reset();
-  if (result.kind == LookupResult::Value) {
-    serverName = result.value;
-    qCDebug(lcGame) << "server name" << ToQt(serverName.view()) << "title replaced" << titleReplaced;
-    if (!titleReplaced) {
-      SetTitleText(game::TitleWithServerName(titleText.view(), serverName.view()));
-      DrawTitle();
-    }
-  }
-  if (result.kind == LookupResult::Failed) ReportLookupFailure(result.failureText);
 }
 
 void CGameDialog::OnChatAddressLookup(const LookupResult& result) {
@@ -316,35 +216,6 @@ void CGameDialog::ShowNextLookupFailure() {
   showingLookupFailure = false;
 }
 
-void CGameDialog::RegisterBossKey() {
-  if (hotKey) return;
-  hotKey = std::make_unique<platform::GlobalHotKey>();
-  // Taken by another program or no global keys on this desktop: the window works without it.
-  if (!hotKey->Register(platform::GlobalHotKey::kAlt, game::kHotKeyVirtualKey) ||
-      hotKey->EventHandle() < 0)
-    return;
-  hotKeyNotifier = new QSocketNotifier(hotKey->EventHandle(), QSocketNotifier::Read, this);
-  connect(hotKeyNotifier, &QSocketNotifier::activated, this, &CGameDialog::OnBossKeyReadable);
-}
-
-void CGameDialog::OnBossKeyReadable() {
-  for (int presses = hotKey->TakePresses(); presses > 0; --presses) OnHotKey();
-}
-
-QRect CGameDialog::WorkArea() const {
-  const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
-  return where ? where->availableGeometry() : QRect(0, 0, 1024, 768);
-}
-
-game::FrameSizes CGameDialog::Sizes() const {
-  game::FrameSizes sizes;
-  for (int i = 1; i <= game::kPieceCount; ++i) {
-    sizes.widths[i - 1] = edgeWidths[i];
-    sizes.heights[i - 1] = edgeHeights[i];
-  }
-  return sizes;
-}
-
 void CGameDialog::OnDocumentComplete(const QString& url, bool /*topFrame*/, CWebPageDocument* document) {
   if (browser == nullptr) return;
   const std::string address = codepage::Utf16ToSystem(url.toStdU16String());
@@ -371,294 +242,6 @@ void CGameDialog::OnDocumentComplete(const QString& url, bool /*topFrame*/, CWeb
   }
 }
 
-// --- title ---
-
-void CGameDialog::SetTitleText(const std::string& text) {
-  titleText = game::TitleText(text);
-  titleLength = static_cast<int>(titleText.size());
-}
-
-void CGameDialog::ComposeServerTitle(const std::string& address) {
-  LauncherSettings& settings = config->GetSettings();
-  const std::optional<std::string> title = game::ComposeServerTitle(address, settings.title.view());
-  if (!title) return;
-  // The stored setting keeps what fits; the title band gets the whole composed text.
-  settings.title = game::StoredTitle(*title);
-  SetTitleText(*title);
-  titleReplaced = true;
-}
-
-// --- frame, title band and hit test ---
-
-QImage CGameDialog::CutBitmap(const QImage& source, int x, int y, int width, int height) {
-  return skin::CutImage(source, x, y, width, height);
-}
-
-void CGameDialog::CutFrameBitmaps(const QImage& style) {
-  const game::FrameCut cut = game::CutFramePieces(config->GetEdgeImages(), config->GetPictures());
-  for (int i = 1; i <= game::kPieceCount; ++i) {
-    const game::Rect& source = cut.sources[i - 1];
-    edgeBitmaps[i] = cut.present[i - 1]
-                         ? CutBitmap(style, source.left, source.top, source.width(), source.height())
-                         : QImage();
-    edgeWidths[i] = cut.sizes.W(i);
-    edgeHeights[i] = cut.sizes.H(i);
-  }
-}
-
-void CGameDialog::paintEvent(QPaintEvent* /*event*/) {
-  QPainter painter(this);
-  OnPaint(painter);
-}
-
-void CGameDialog::OnPaint(QPainter& painter) {
-  painter.fillRect(rect(), Qt::black);
-  if (fullScreen) return;
-  for (const game::PieceDraw& draw :
-       game::FramePaintPlan(Sizes(), width(), height(), maximized, fullScreen)) {
-    const QImage& piece = edgeBitmaps[draw.piece];
-    if (!piece.isNull()) painter.drawImage(ToQRect(draw.destination), piece);
-  }
-  DrawTitle(painter);
-  painter.setPen(titleColor);
-  painter.setFont(titleFont);
-  // A long name is cut at its box and never runs over the title.
-  const QRect nameBox = ToQRect(game::UserNameBox(userNameRight, ToRect(titleRect)));
-  painter.save();
-  painter.setClipRect(nameBox);
-  painter.drawText(nameBox, Qt::AlignRight | Qt::AlignTop, ToQt(userName.view()));
-  painter.restore();
-}
-
-void CGameDialog::DrawTitle(QPainter& painter) {
-  if (fullScreen) return;
-  painter.fillRect(titleRect, FromColourRef(game::kTitleBandColour));
-  painter.save();
-  painter.setPen(titleColor);
-  painter.setFont(titleFont);
-  painter.setClipRect(titleRect);
-  painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignTop, ToQt(titleText.view()));
-  painter.restore();
-}
-
-void CGameDialog::DrawTitle() {
-  if (fullScreen || !isVisible()) return;
-  repaint(titleRect);
-}
-
-int CGameDialog::OnNcHitTest(const QPoint& globalPos) const {
-  const QRect g = geometry();
-  return game::HitTest({globalPos.x(), globalPos.y()}, ToRect(g), Sizes(), maximized, fullScreen);
-}
-
-void CGameDialog::OnSetCursor(int hitCode) { setCursor(ToQtCursor(game::CursorForHit(hitCode))); }
-
-void CGameDialog::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) {
-    QDialog::mousePressEvent(event);
-    return;
-  }
-  const QPoint global = event->globalPosition().toPoint();
-  const int code = OnNcHitTest(global);
-  const int edges = game::ResizeEdgesForHit(code);
-  QWindow* window = windowHandle();
-  dragCode = 0;
-  if (game::IsMoveHit(code)) {
-    if (!window || !window->startSystemMove()) dragCode = code;
-  } else if (edges != 0) {
-    if (!window || !window->startSystemResize(ToQtEdges(edges))) dragCode = code;
-  }
-  if (dragCode != 0) {
-    // No window manager to hand the drag to: the window follows the mouse itself.
-    dragStart = global;
-    dragStartGeometry = geometry();
-  }
-  QDialog::mousePressEvent(event);
-}
-
-void CGameDialog::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint global = event->globalPosition().toPoint();
-  if (dragCode != 0 && (event->buttons() & Qt::LeftButton)) {
-    const QPoint delta = global - dragStart;
-    if (game::IsMoveHit(dragCode)) {
-      move(dragStartGeometry.topLeft() + delta);
-    } else {
-      const int edges = game::ResizeEdgesForHit(dragCode);
-      game::Rect r = ToRect(dragStartGeometry);
-      if (edges & game::kEdgeLeft) r.left += delta.x();
-      if (edges & game::kEdgeRight) r.right += delta.x();
-      if (edges & game::kEdgeTop) r.top += delta.y();
-      if (edges & game::kEdgeBottom) r.bottom += delta.y();
-      setGeometry(ToQRect(game::ClampSizingRect(r, minWidth, minHeight)));
-    }
-  } else {
-    OnSetCursor(OnNcHitTest(global));
-  }
-  QDialog::mouseMoveEvent(event);
-}
-
-void CGameDialog::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) dragCode = 0;
-  QDialog::mouseReleaseEvent(event);
-}
-
-// --- game buttons and shortcuts ---
-
-bool CGameDialog::CreateGameButtons(const QImage& style, const QRect& workArea) {
-  const std::vector<GameButtonItem>& records = config->GetGameButtons();
-  const std::vector<GamePicItem>& pictures = config->GetPictures();
-  const game::Rect work = ToRect(workArea);
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    const GameButtonItem& record = records[i];
-    const GamePicItem* picture = game::ButtonPicture(record, pictures);
-    if (picture == nullptr) continue;
-    const QRect rect = ToQRect(game::InitialButtonRect(record, *picture, work));
-    if (record.type == game::kTypeUserName) userNameRight = record.x;
-
-    auto* button = new CxSkinButton();
-    if (!button->Create(record.title.str(), 0x50000000u, rect, this,
-                        game::ButtonIdForType(record.type))) {
-      delete button;
-      return false;
-    }
-    // The window's sizing cursors stop at its buttons.
-    button->setCursor(Qt::ArrowCursor);
-    std::array<QImage, 3> images = CutButtonImages(style, *picture);
-    button->SetKind(static_cast<std::uint8_t>(record.type));
-    if (record.type == game::kTypeCheckBox) {
-      // One check box serves every type-18 record; a later record moves it.
-      if (checkBox == nullptr) {
-        checkBox = new QCheckBox(this);
-        checkBox->setObjectName(QStringLiteral("control%1").arg(kCheckBoxId));
-        checkBox->setProperty("controlId", kCheckBoxId);
-      }
-      checkBox->setGeometry(ToQRect(game::InitialCheckBoxRect(ToRect(rect))));
-      checkBox->show();
-    }
-    button->SetImages(&images[0], &images[1], &images[2], nullptr, nullptr, nullptr,
-                      game::ButtonDrawMode(record.type), 0, 0);
-    if (game::ButtonStartsHidden(record.type)) button->hide();
-    if (game::ButtonHasLink(record.type)) button->SetLink(record.url.str());
-    if (!record.tips.empty()) button->SetTipText(record.tips.str());
-    button->SetCaptionColour(FromColourRef(static_cast<unsigned>(record.color)));
-    button->SetIndex(static_cast<int>(i));
-    connect(button, &CxSkinButton::Command, this, [this](int id) { OnCommand(id); });
-    buttons.push_back(button);
-  }
-  return true;
-}
-
-void CGameDialog::PlaceButtons() {
-  const std::vector<GameButtonItem>& records = config->GetGameButtons();
-  const game::FrameSizes sizes = Sizes();
-  for (CxSkinButton* button : buttons) {
-    const std::size_t index = static_cast<std::size_t>(button->GetIndex());
-    if (index >= records.size()) continue;
-    const game::Rect placed = game::PlacedButtonRect(records[index], width(), sizes, maximized);
-    button->setGeometry(ToQRect(placed));
-    if (button->GetKind() == game::kTypeCheckBox && checkBox != nullptr)
-      checkBox->setGeometry(ToQRect(game::PlacedCheckBoxRect(placed)));
-  }
-}
-
-CxSkinButton* CGameDialog::FindButtonByType(int type) const {
-  for (CxSkinButton* button : buttons)
-    if (button->GetKind() == type) return button;
-  return nullptr;
-}
-
-CGameDialog::Operation CGameDialog::MemberOperation(game::Operation operation) {
-  switch (operation) {
-    case game::Operation::CloseChatAndConfirmRestart:
-      return &CGameDialog::CloseChatAndConfirmRestart;
-    case game::Operation::FillWorkArea:
-      return &CGameDialog::FillAndLayout;
-    case game::Operation::Minimize:
-      return &CGameDialog::MinimizeWindow;
-    case game::Operation::MinimizeToTray:
-      return &CGameDialog::MinimizeToTray;
-    case game::Operation::RestoreNormal:
-      return &CGameDialog::RestoreAndLayout;
-    case game::Operation::ToggleFullScreen:
-      return &CGameDialog::ToggleFullScreen;
-    case game::Operation::OpenChatWindow:
-      return &CGameDialog::OpenChatWindow;
-    case game::Operation::ReloadGamePage:
-      return &CGameDialog::ReloadGamePage;
-    case game::Operation::ConfirmClearCache:
-      return &CGameDialog::ConfirmClearCache;
-    case game::Operation::ConfirmRestart:
-      return &CGameDialog::ConfirmRestart;
-    case game::Operation::OpenLink:  // the button has opened its link already
-    case game::Operation::None:
-      break;
-  }
-  return nullptr;
-}
-
-void CGameDialog::RegisterShortcuts() {
-  shortcutTable = game::BuildShortcutTable(config->GetGameButtons(), config->GetMenus());
-  for (int slot = 0; slot < game::kShortcutSlots; ++slot)
-    shortcuts[slot] = MemberOperation(shortcutTable[slot]);
-}
-
-bool CGameDialog::RunShortcut(int slot) {
-  if (slot < 0 || slot >= game::kShortcutSlots || shortcuts[slot] == nullptr) return false;
-  (this->*shortcuts[slot])();
-  return true;
-}
-
-bool CGameDialog::OnCommand(int id) {
-  if (id >= 1000) {
-    const Operation operation = MemberOperation(game::OutsideCommandOperation(id));
-    if (operation == nullptr) return false;
-    (this->*operation)();
-    return true;
-  }
-  if (id < kButtonIdBase) return false;
-  if (const Operation operation = MemberOperation(game::ButtonClickOperation(id - kButtonIdBase)))
-    (this->*operation)();
-  return true;
-}
-
-void CGameDialog::FillAndLayout() {
-  FillWorkArea();
-  LayoutChildren();
-}
-
-void CGameDialog::RestoreAndLayout() {
-  RestoreNormal();
-  LayoutChildren();
-}
-
-void CGameDialog::MinimizeWindow() { showMinimized(); }
-
-void CGameDialog::CloseChatAndConfirmRestart() {
-  delete chatWindow;
-  chatWindow = nullptr;
-  ConfirmRestart();
-}
-
-void CGameDialog::ReloadGamePage() {
-  if (browser == nullptr) return;
-  browser->SetRedraw(true);
-  browser->Navigate(gameUrl.str());
-}
-
-// --- cache purge ---
-
-void CGameDialog::ConfirmClearCache() {
-  const LauncherSettings& settings = config->GetSettings();
-  BringUpForQuestion();
-  if (platform::ShowMessageBox(codepage::SystemToUtf8(settings.clearFlashTitle.view()),
-                               codepage::SystemToUtf8(settings.clearFlashMsg.view()),
-                               platform::MessageBoxButtons::OkCancel,
-                               this) == platform::MessageBoxResult::Ok)
-    PurgeUrlCache();
-}
-
-void CGameDialog::PurgeUrlCache() { ClearLauncherHttpCache(); }
-
 // --- message filter ---
 
 bool CGameDialog::IsOwnWidget(QObject* target) const {
@@ -682,18 +265,14 @@ bool CGameDialog::PreTranslateMessage(QObject* target, QEvent* event) {
   }
   if (event->type() == QEvent::KeyPress && PreTranslateFunctionKey(static_cast<QKeyEvent*>(event)))
     return true;
-  if (PreTranslateWindowEvent(target, event)) return true;
+  if (PreTranslateReturnEscape(target, event)) return true;
+  if (PreTranslateTitleDoubleClick(target, event)) return true;
   return PreTranslateMouseReport(target, event);
 }
 
-bool CGameDialog::PreTranslateFunctionKey(QKeyEvent* event) {
-  const int virtualKey = VirtualKeyOf(event);
-  if (game::GameKeyFilter(virtualKey, false) != game::KeyDecision::Consumed) return false;
-  // F9's slot belongs to the boss key: the rule gives the key itself nothing to run.
-  if (const Operation operation =
-          MemberOperation(game::FunctionKeyOperation(shortcutTable, virtualKey)))
-    (this->*operation)();
-  return true;
+bool CGameDialog::IsInChatWindow(QObject* target) const {
+  return chatWindow != nullptr && target->isWidgetType() &&
+         (target == chatWindow || chatWindow->isAncestorOf(static_cast<QWidget*>(target)));
 }
 
 // --- the program's game-window run ---

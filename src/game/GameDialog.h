@@ -18,7 +18,8 @@
 #include <vector>
 
 #include "config/FixedText.h"
-#include "game/GameRules.h"
+#include "game/GameButtonRules.h"
+#include "game/GameFrameRules.h"
 #include "net/PlatformApi.h"
 #include "web/GameWindow.h"
 #include "web/WebPage.h"
@@ -78,6 +79,8 @@ class CGameDialog : public QDialog, public IGameWindow {
   explicit CGameDialog(QWidget* parent = nullptr, CLauncherConfig* config = nullptr);
   ~CGameDialog() override;
 
+  // --- set-up (GameDialog.cpp) ---
+
   // The game page's address (8-bit text, at most 255 characters kept); before the window runs.
   void SetGameUrl(const std::string& address);
 
@@ -92,7 +95,8 @@ class CGameDialog : public QDialog, public IGameWindow {
 
   // Answers of the set-up's lookups, applied on the window's thread in whatever order they
   // arrive: the player's name to the title band, the server's name to the title while set-up's
-  // title stands, the chat address to the chat window. A failure shows its text.
+  // title stands (both in GameDialogTitle.cpp), the chat address to the chat window. A failure
+  // shows its text.
   void OnUserNameLookup(const LookupResult& result);
   void OnServerNameLookup(const LookupResult& result);
   void OnChatAddressLookup(const LookupResult& result);
@@ -102,63 +106,58 @@ class CGameDialog : public QDialog, public IGameWindow {
   // The game browser finished a document at `url`: the top one or a sub-frame's (`document` is
   // the one to attach for script calls).
   void OnDocumentComplete(const QString& url, bool topFrame, CWebPageDocument* document);
-  // The page's own full-screen request (on) or its leaving it (off); true when followed.
-  bool OnPageFullScreen(bool on);
-  void ExitPageFullScreen();  // asks the page to leave its own full screen
 
-  // Button ids 180+type and the outside ids 1526, 1527, 1528, 1530; false when not handled.
-  bool OnCommand(int id);
-
-  // --- frame, title band and hit test (GameDialog.cpp) ---
+  // --- frame: pieces, painting, layout, hit test, moving and sizing (GameDialogFrame.cpp) ---
   void CutFrameBitmaps(const QImage& style);
   static QImage CutBitmap(const QImage& source, int x, int y, int width, int height);
-  void DrawTitle();            // repaints the title band now (nothing in full screen)
+  void LayoutChildren();
   int OnNcHitTest(const QPoint& globalPos) const;  // hit-test code of a screen point
   void OnSetCursor(int hitCode);
 
-  // --- game buttons and shortcuts (GameDialog.cpp) ---
+  // --- buttons and keys (GameDialogButtons.cpp) ---
   bool CreateGameButtons(const QImage& style, const QRect& workArea);
+  // Button ids 180+type and the outside ids 1526, 1527, 1528, 1530; false when not handled.
+  bool OnCommand(int id);
   void PlaceButtons();
   void RegisterShortcuts();
   CxSkinButton* FindButtonByType(int type) const;
   bool RunShortcut(int slot);  // runs shortcuts[slot] when it holds an operation
   void CloseChatAndConfirmRestart();
   void ReloadGamePage();
+  void ShowChatButton(const std::string& name) override;
+  void OnHotKey();
+  // Opens the per-user channel through which other programs send 1526, 1527, 1528 and 1530.
+  void ListenForOutsideCommands();
 
-  // --- title (GameDialog.cpp) ---
-  void ComposeServerTitle(const std::string& address);
-
-  // --- cache purge (GameDialog.cpp) ---
-  void ConfirmClearCache();
-  void PurgeUrlCache();
-
-  // --- window behaviour (GameDialogBehaviour.cpp) ---
-  void LayoutChildren();
+  // --- window states and questions (GameDialogStates.cpp) ---
   void FillWorkArea();
   void RestoreNormal();
   void EnterFullScreen();
   void LeaveFullScreen();
   void ToggleFullScreen();
+  // The page's own full-screen request (on) or its leaving it (off); true when followed.
+  bool OnPageFullScreen(bool on);
+  void ExitPageFullScreen();  // asks the page to leave its own full screen
   void MinimizeToTray();
   void OnTrayActivated(int reason);  // QSystemTrayIcon::ActivationReason
-  void OnHotKey();
   void ConfirmRestart();
   void RestartProgram();
   void accept() override;  // OnOK: runs OnCancel
   void reject() override;  // OnCancel: close question, restart on OK
-  // Enter, Escape and the double click on the title band; true when consumed.
-  bool PreTranslateWindowEvent(QObject* target, QEvent* event);
   // Ends the modal run with OK at once: no question, no restart.
   void EndDialog();
-  // Opens the per-user channel through which other programs send 1526, 1527, 1528 and 1530.
-  void ListenForOutsideCommands();
+  void ConfirmClearCache();
+  void PurgeUrlCache();
+
+  // --- title band (GameDialogTitle.cpp) ---
+  void ComposeServerTitle(const std::string& address);
+  void DrawTitle();            // repaints the title band now (nothing in full screen)
 
   // --- page bridge (GameDialogBridge.cpp) ---
   void OnPageCommand(const std::vector<PageArg>& args) override;
   void OnGsName(const std::vector<PageArg>& args) override;
   void OnNewMsg() override;
   void RelayoutIfPlaced() override;
-  void ShowChatButton(const std::string& name) override;
   void StartChatBlink() override;
   void HideChatWindow() override;
   void BlinkStep();
@@ -196,50 +195,67 @@ class CGameDialog : public QDialog, public IGameWindow {
 
  protected:
   void setVisible(bool visible) override;  // runs OnInitDialog before the first showing
+  bool eventFilter(QObject* watched, QEvent* event) override;  // PreTranslateMessage
+  // Frame (GameDialogFrame.cpp).
   void paintEvent(QPaintEvent* event) override;  // OnPaint
+  void resizeEvent(QResizeEvent* event) override;  // OnSize
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;  // PreTranslateMessage
-  // Window behaviour (GameDialogBehaviour.cpp).
-  void resizeEvent(QResizeEvent* event) override;  // OnSize
+  // Window states (GameDialogStates.cpp).
   void closeEvent(QCloseEvent* event) override;    // the close command: OnCancel
 
  private:
-  bool PreTranslateMessage(QObject* target, QEvent* event);
-  static Operation MemberOperation(game::Operation operation);
-  void FillAndLayout();     // type 6
-  void RestoreAndLayout();  // type 10
-  void MinimizeWindow();    // type 7
-  void RegisterBossKey();
-  void ShowStateButtons();  // the fill and restore buttons for the current state
-  void ShowFromTray();
-  void AskAndRestart(const std::string& utf8Caption);
-  void OnBossKeyReadable();
+  // Set-up and the message filter (GameDialog.cpp).
   using Lookup = std::function<LookupResult(const net::Cancellation&)>;
   // Runs `lookup` on a thread of its own; `apply` gets its answer on the window's thread.
   std::unique_ptr<net::BackgroundWork> StartLookup(Lookup lookup,
                                                    void (CGameDialog::*apply)(const LookupResult&));
-  // Shows the window first when it is in the tray or minimised (before a question).
-  void BringUpForQuestion();
+  void ReportLookupFailure(const std::string& utf8Text);
+  void ShowNextLookupFailure();
+  bool PreTranslateMessage(QObject* target, QEvent* event);
+  bool IsOwnWidget(QObject* target) const;
+  // The chat window is this window's child but keeps its own keys and clicks.
+  bool IsInChatWindow(QObject* target) const;
+
+  // Frame.
+  game::FrameSizes Sizes() const;
+  void OnPaint(QPainter& painter);
   // The browser's rectangle for the window's current state.
   QRect BrowserRectNow() const;
+
+  // Buttons and keys.
+  static Operation MemberOperation(game::Operation operation);
+  bool CreateLogo();
+  bool PreTranslateFunctionKey(QKeyEvent* event);
+  // Return and Escape go to the page; true when consumed.
+  bool PreTranslateReturnEscape(QObject* target, QEvent* event);
+  void RegisterBossKey();
+  void OnBossKeyReadable();
   // The boss key's silence: the pages' mute states are kept and given back on showing.
   std::vector<QWebEnginePage*> SoundPages() const;
   void MutePageSound();
   void RestorePageSound();
-  void ReportLookupFailure(const std::string& utf8Text);
-  void ShowNextLookupFailure();
-  game::FrameSizes Sizes() const;
-  bool PreTranslateFunctionKey(QKeyEvent* event);
-  bool IsOwnWidget(QObject* target) const;
-  void OnPaint(QPainter& painter);
-  void DrawTitle(QPainter& painter);
-  void SetTitleText(const std::string& text);
-  bool CreateLogo();
+
+  // Window states.
+  void FillAndLayout();     // type 6
+  void RestoreAndLayout();  // type 10
+  void MinimizeWindow();    // type 7
+  void ShowStateButtons();  // the fill and restore buttons for the current state
+  void ShowFromTray();
+  // Shows the window first when it is in the tray or minimised (before a question).
+  void BringUpForQuestion();
+  void AskAndRestart(const std::string& utf8Caption);
+  // The double click on the title band toggles fill and normal; true when consumed.
+  bool PreTranslateTitleDoubleClick(QObject* target, QEvent* event);
+  QRect WorkArea() const;
+
+  // Title band.
   void SetUpTitleFonts();
   void SetUpTitleBand();  // rectangle and colour of the title band
-  QRect WorkArea() const;
+  void SetTitleText(const std::string& text);
+  void DrawTitle(QPainter& painter);
+  void DrawUserName(QPainter& painter);  // clipped to its box
 
  public:
   // Fields, in the order of the window's data model.

@@ -1,15 +1,16 @@
 // What the game window does for the page's window.external calls, the chat button's blink, and
 // the right-button reports to the page.
-#include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWebEnginePage>  // before web/WebBrowser.h, which keeps a QPointer to one
 
 #include "config/LauncherConfig.h"
+#include "game/GameBridgeRules.h"
+#include "game/GameButtonRules.h"
 #include "game/GameDialog.h"
-#include "game/GameRules.h"
-#include "platform/CodePage.h"
+#include "game/GameDialogConvert.h"
+#include "game/GameTitleRules.h"
 #include "skin/SkinButton.h"
 #include "web/ExternalDispatch.h"
 #include "web/GmChatWnd.h"
@@ -69,31 +70,6 @@ void CGameDialog::RelayoutIfPlaced() {
   if (hasNormalRect) LayoutChildren();
 }
 
-void CGameDialog::ShowChatButton(const std::string& name) {
-  CxSkinButton* chatButton = FindButtonByType(game::kTypeGmChat);
-  if (chatButton == nullptr) return;
-  const QString caption = QString::fromStdString(codepage::SystemToUtf8(name));
-  chatButton->setText(caption);
-  std::vector<GameButtonItem>& records = config->GetGameButtons();
-  const auto index = static_cast<std::size_t>(chatButton->GetIndex());
-  if (index < records.size()) {
-    // Fitted to the name as the button draws it, never over the buttons beside it.
-    std::vector<game::Rect> others;
-    for (const CxSkinButton* button : buttons) {
-      const auto other = static_cast<std::size_t>(button->GetIndex());
-      if (button != chatButton && button->GetKind() != game::kTypeUserName && other < records.size())
-        others.push_back(game::ButtonRecordRect(records[other]));
-    }
-    const int captionWidth = QFontMetrics(chatButton->CaptionFont()).horizontalAdvance(caption) +
-                             2 * chatButton->CaptionMargin();
-    const game::ChatButtonFit fit = game::FitChatButton(records[index], captionWidth, others);
-    records[index].x = fit.x;
-    records[index].width = fit.width;
-  }
-  chatButton->show();
-  LayoutChildren();
-}
-
 void CGameDialog::StartChatBlink() {
   if (blinkTimer == nullptr) {
     // A child timer on the window's thread: no tick can outlive the window.
@@ -151,10 +127,7 @@ void CGameDialog::HideChatWindow() {
 
 void CGameDialog::ReportMouseToPage(int code, int screenX, int screenY, int shift) {
   const std::optional<game::Point> point = game::BrowserPointForReport(
-      game::Point{screenX, screenY},
-      game::Rect{geometry().left(), geometry().top(), geometry().left() + geometry().width(),
-                 geometry().top() + geometry().height()},
-      Sizes(), maximized, fullScreen);
+      game::Point{screenX, screenY}, game::ToRect(geometry()), Sizes(), maximized, fullScreen);
   if (!point) return;
   CallClientJs(code, game::MouseReportValues(*point, shift != 0));
   page.CallScript("isReady");
@@ -173,9 +146,7 @@ bool CGameDialog::PreTranslateMouseReport(QObject* target, QEvent* event) {
   const auto* mouse = static_cast<QMouseEvent*>(event);
   if (mouse->button() != Qt::RightButton) return false;
   // The chat window is this window's child but keeps its own clicks.
-  if (chatWindow != nullptr && target->isWidgetType() &&
-      (target == chatWindow || chatWindow->isAncestorOf(static_cast<QWidget*>(target))))
-    return false;
+  if (IsInChatWindow(target)) return false;
   const QPoint global = mouse->globalPosition().toPoint();
   const int shift = (mouse->modifiers() & Qt::ShiftModifier) ? 1 : 0;
   ReportMouseToPage(event->type() == QEvent::MouseButtonPress ? game::kMouseRightDown

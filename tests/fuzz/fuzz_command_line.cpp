@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "game/GameRules.h"
+#include "game/GameButtonRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const int id = game::OutsideCommandFromLine(

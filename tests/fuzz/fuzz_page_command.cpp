@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "game/GameRules.h"
+#include "game/GameBridgeRules.h"
+#include "game/GameTitleRules.h"
 #include "web/ExternalDispatch.h"
 #include "web/PageArg.h"
 

@@ -10,7 +10,8 @@
 
 #include "BridgeSession.h"
 #include "game/GameCommandChannel.h"
-#include "game/GameRules.h"
+#include "game/GameButtonRules.h"
+#include "game/GameStateRules.h"
 #include "platform/HotKey.h"
 #include "platform/Paths.h"
 #include "skin/SkinButton.h"

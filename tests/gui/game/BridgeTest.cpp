@@ -5,7 +5,8 @@
 #include <QTimer>
 
 #include "BridgeSession.h"
-#include "game/GameRules.h"
+#include "game/GameBridgeRules.h"
+#include "game/GameButtonRules.h"
 #include "skin/SkinButton.h"
 #include "web/GmChatWnd.h"
 

@@ -4,7 +4,6 @@
 #include <QScreen>
 
 #include "BridgeSession.h"
-#include "game/GameRules.h"
 #include "skin/SkinButton.h"
 #include "web/GmChatWnd.h"
 

@@ -11,7 +11,7 @@
 #include <QWebEnginePage>
 
 #include "BridgeSession.h"
-#include "game/GameRules.h"
+#include "game/GameButtonRules.h"
 #include "platform/HotKey.h"
 #include "skin/SkinButton.h"
 #include "web/GmChatWnd.h"

@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 
 #include "BridgeSession.h"
-#include "game/GameRules.h"
 
 using namespace gametest;
 

@@ -13,7 +13,6 @@
 
 #include "GameTestSupport.h"
 #include "WebTestSupport.h"
-#include "game/GameRules.h"
 #include "skin/SkinButton.h"
 #include "web/WebBrowser.h"
 

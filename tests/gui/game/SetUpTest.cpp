@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "BridgeSession.h"
-#include "game/GameRules.h"
+#include "game/GameButtonRules.h"
 #include "net/BackgroundWork.h"
 #include "net/HttpClient.h"
 #include "skin/SkinButton.h"

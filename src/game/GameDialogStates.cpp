@@ -1,12 +1,11 @@
-// The game window's states (fill, normal, full screen, tray), the boss key, the close question
-// with its restart, and the outside-command channel.
-#include <QApplication>
+// The game window's states: filling the work area, the normal rectangle, full screen (the
+// window's and the page's own), minimised and in the tray; the questions before closing,
+// restarting and purging the cache, which come up over a shown window.
 #include <QCloseEvent>
-#include <QKeyEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMouseEvent>
-#include <QResizeEvent>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
@@ -14,28 +13,25 @@
 #include <QWebEngineView>
 
 #include "config/LauncherConfig.h"
-#include "game/GameCommandChannel.h"
+#include "game/GameButtonRules.h"
 #include "game/GameDialog.h"
-#include "game/GameRules.h"
+#include "game/GameDialogConvert.h"
+#include "game/GameStateRules.h"
 #include "platform/CodePage.h"
 #include "platform/HotKey.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Restart.h"
 #include "skin/SkinButton.h"
-#include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
+#include "web/WebProfile.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcGame)
 
+using game::ToQRect;
+using game::ToRect;
+
 namespace {
-
-QRect ToQRect(const game::Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-
-game::Rect ToRect(const QRect& r) {
-  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
 
 game::TrayClick TrayClickOf(int reason) {
   switch (static_cast<QSystemTrayIcon::ActivationReason>(reason)) {
@@ -51,17 +47,6 @@ game::TrayClick TrayClickOf(int reason) {
 }
 
 }  // namespace
-
-void CGameDialog::LayoutChildren() {
-  PlaceButtons();
-  if (browser != nullptr) browser->setGeometry(BrowserRectNow());
-  update();
-}
-
-QRect CGameDialog::BrowserRectNow() const {
-  if (fullScreen) return QRect(QPoint(0, 0), fullScreenRect.size());
-  return ToQRect(game::BrowserRectForState(width(), height(), Sizes(), maximized));
-}
 
 void CGameDialog::FillWorkArea() {
   if (hasNormalRect && !maximized) normalPlacement.normalRect = geometry();
@@ -118,6 +103,39 @@ void CGameDialog::EnterFullScreen() {
   setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
   setGeometry(fullScreenRect);
   if (wasHidden) ShowFromTray();
+}
+
+void CGameDialog::FillAndLayout() {
+  FillWorkArea();
+  LayoutChildren();
+}
+
+void CGameDialog::RestoreAndLayout() {
+  RestoreNormal();
+  LayoutChildren();
+}
+
+void CGameDialog::MinimizeWindow() { showMinimized(); }
+
+bool CGameDialog::PreTranslateTitleDoubleClick(QObject* target, QEvent* event) {
+  if (event->type() != QEvent::MouseButtonDblClick || fullScreen) return false;
+  // The chat window is this window's child but keeps its own clicks.
+  if (IsInChatWindow(target)) return false;
+  const auto* mouse = static_cast<QMouseEvent*>(event);
+  const QPoint global = mouse->globalPosition().toPoint();
+  for (CxSkinButton* button : buttons)
+    if (button->isVisible() && button->rect().contains(button->mapFromGlobal(global)))
+      return false;
+  // In the normal state the band is the caption: the system's handling applies.
+  if (OnNcHitTest(global) != game::kHitClient) return false;
+  if (!game::IsTitleBandDoubleClick(global.y(), geometry().top(), edgeHeights[2]))
+    return false;
+  if (maximized)
+    RestoreNormal();
+  else
+    FillWorkArea();
+  LayoutChildren();
+  return true;
 }
 
 bool CGameDialog::OnPageFullScreen(bool on) {
@@ -213,42 +231,9 @@ void CGameDialog::BringUpForQuestion() {
   if (!isVisible() || isMinimized()) ShowFromTray();
 }
 
-void CGameDialog::OnHotKey() {
-  switch (game::HotKeyDecision(shortcutTable, isVisible())) {
-    case game::HotKeyAction::RunSlot:
-      RunShortcut(game::kHotKeySlot);
-      // Hidden by the boss key: its pages fall silent too.
-      if (!isVisible()) MutePageSound();
-      break;
-    case game::HotKeyAction::ShowFromTray:
-      ShowFromTray();
-      break;
-    case game::HotKeyAction::Nothing:
-      break;
-  }
-}
-
-std::vector<QWebEnginePage*> CGameDialog::SoundPages() const {
-  std::vector<QWebEnginePage*> pages;
-  if (browser != nullptr && browser->view() != nullptr) pages.push_back(browser->view()->page());
-  if (CWebBrowser* chat = chatWindow != nullptr ? chatWindow->browser : nullptr)
-    if (chat->view() != nullptr) pages.push_back(chat->view()->page());
-  return pages;
-}
-
-void CGameDialog::MutePageSound() {
-  if (!mutedPages.empty()) return;
-  for (QWebEnginePage* page : SoundPages()) {
-    mutedPages.emplace_back(page, page->isAudioMuted());
-    page->setAudioMuted(true);
-  }
-}
-
-void CGameDialog::RestorePageSound() {
-  // Each page gets back what it had, so a page muted before stays muted.
-  for (auto& [page, wasMuted] : mutedPages)
-    if (page) page->setAudioMuted(wasMuted);
-  mutedPages.clear();
+QRect CGameDialog::WorkArea() const {
+  const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+  return where ? where->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
 void CGameDialog::ConfirmRestart() {
@@ -289,70 +274,14 @@ void CGameDialog::closeEvent(QCloseEvent* event) {
   reject();
 }
 
-void CGameDialog::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  if (!layoutReady) return;
-  if (!fullScreen) LayoutChildren();
-  if (browser != nullptr) browser->update();
+void CGameDialog::ConfirmClearCache() {
+  const LauncherSettings& settings = config->GetSettings();
+  BringUpForQuestion();
+  if (platform::ShowMessageBox(codepage::SystemToUtf8(settings.clearFlashTitle.view()),
+                               codepage::SystemToUtf8(settings.clearFlashMsg.view()),
+                               platform::MessageBoxButtons::OkCancel,
+                               this) == platform::MessageBoxResult::Ok)
+    PurgeUrlCache();
 }
 
-void CGameDialog::ListenForOutsideCommands() {
-  if (commandChannel != nullptr) return;
-  commandChannel = new GameCommandChannel(this);
-  if (!commandChannel->Listen()) {
-    qCInfo(lcGame) << "outside-command channel unavailable";
-    return;
-  }
-  connect(commandChannel, &GameCommandChannel::Command, this, [this](int id) { OnCommand(id); });
-}
-
-bool CGameDialog::PreTranslateWindowEvent(QObject* target, QEvent* event) {
-  // The chat window is this window's child but keeps its own keys and clicks.
-  if (chatWindow != nullptr && target->isWidgetType() &&
-      (target == chatWindow || chatWindow->isAncestorOf(static_cast<QWidget*>(target)))) {
-    if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && chatWindow->enterPressed)
-        chatWindow->enterPressed = false;
-    }
-    return false;
-  }
-  switch (event->type()) {
-    case QEvent::KeyPress: {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      int virtualKey = 0;
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) virtualKey = game::kKeyReturn;
-      if (key == Qt::Key_Escape) virtualKey = game::kKeyEscape;
-      if (virtualKey == 0) return false;
-      const bool noted = chatWindow != nullptr && chatWindow->enterPressed;
-      const game::KeyDecision decision = game::GameKeyFilter(virtualKey, noted);
-      if (decision == game::KeyDecision::Base) {
-        if (chatWindow != nullptr) chatWindow->enterPressed = false;
-        return false;
-      }
-      // Return and Escape belong to the page: the dialog itself never acts on them (no default
-      // button, no cancel). Only a key the page left unhandled reaches the dialog.
-      return target == this;
-    }
-    case QEvent::MouseButtonDblClick: {
-      if (fullScreen) return false;
-      const auto* mouse = static_cast<QMouseEvent*>(event);
-      const QPoint global = mouse->globalPosition().toPoint();
-      for (CxSkinButton* button : buttons)
-        if (button->isVisible() && button->rect().contains(button->mapFromGlobal(global)))
-          return false;
-      // In the normal state the band is the caption: the system's handling applies.
-      if (OnNcHitTest(global) != game::kHitClient) return false;
-      if (!game::IsTitleBandDoubleClick(global.y(), geometry().top(), edgeHeights[2]))
-        return false;
-      if (maximized)
-        RestoreNormal();
-      else
-        FillWorkArea();
-      LayoutChildren();
-      return true;
-    }
-    default:
-      return false;
-  }
-}
+void CGameDialog::PurgeUrlCache() { ClearLauncherHttpCache(); }
