@@ -1,9 +1,12 @@
 // The game window on a player's desktop: a real window manager (openbox) and a system tray
 // (trayer) on a display of the test's own (tests/desktop/desktop_session.sh). Fill, normal and full
-// screen without black bands, minimise and restore, moving and sizing with the minimum size,
+// screen without black bands, minimise and restore, moving and sizing (by the window manager and
+// by dragging the painted frame) with the minimum size,
 // the tray icon, the boss key with the pages' sound, and questions that come up where they are
 // seen.
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -12,6 +15,7 @@
 
 #include "BridgeSession.h"
 #include "game/GameButtonRules.h"
+#include "game/GameFrameRules.h"
 #include "platform/HotKey.h"
 #include "skin/SkinButton.h"
 #include "web/GmChatWnd.h"
@@ -35,33 +39,103 @@ bool Xdotool(const QStringList& arguments) {
 bool MouseTo(const QPoint& global) {
   return Xdotool({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
 }
+
+// xdotool while this program's event loop goes on. The game window lives in this process: a
+// pointer event xdotool makes must reach it (and what it asks of the window manager must go out)
+// while the next one is made, which a blocking run would hold back until the whole gesture is over.
+bool XdotoolLive(const QStringList& arguments) {
+  QProcess xdotool;
+  xdotool.start(QStringLiteral("xdotool"), arguments);
+  if (!xdotool.waitForStarted(kWindowTimeoutMs)) return false;
+  if (!QTest::qWaitFor([&] { return xdotool.state() == QProcess::NotRunning; }, kWindowTimeoutMs))
+    return false;
+  return xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
+}
+bool MouseToLive(const QPoint& global) {
+  // xdotool --sync waits for the pointer to move, which it never does when already there.
+  if (QCursor::pos() == global) return true;
+  return XdotoolLive({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
+}
+
 // What the screen shows at a global point (the page's pixels included).
 QColor ScreenPixel(const QPoint& global) {
   return QGuiApplication::primaryScreen()->grabWindow(0, global.x(), global.y(), 1, 1).toImage().pixelColor(0, 0);
 }
 bool IsBlack(const QColor& c) { return c.red() < 3 && c.green() < 3 && c.blue() < 3; }
 
+// A window's place and size as the X server has them (the window manager's doing), or an empty
+// rectangle when xdotool cannot tell.
+QRect ServerGeometry(WId window) {
+  QProcess xdotool;
+  xdotool.start(QStringLiteral("xdotool"), {"getwindowgeometry", "--shell", QString::number(window)});
+  if (!xdotool.waitForFinished(10000)) return {};
+  int x = 0, y = 0, w = 0, h = 0;
+  for (const QByteArray& line : xdotool.readAllStandardOutput().split('\n')) {
+    const QList<QByteArray> pair = line.split('=');
+    if (pair.size() != 2) continue;
+    if (pair[0] == "X") x = pair[1].toInt();
+    if (pair[0] == "Y") y = pair[1].toInt();
+    if (pair[0] == "WIDTH") w = pair[1].toInt();
+    if (pair[0] == "HEIGHT") h = pair[1].toInt();
+  }
+  return QRect(x, y, w, h);
+}
+
 // Where the tray shows the program's icon: the icon's own window, embedded in the tray, asked of
 // the X server (the icon does not know its place on the screen).
 QPoint TrayIconCentre() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") != 0) continue;
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"),
-                  {"getwindowgeometry", "--shell", QString::number(widget->winId())});
-    if (!xdotool.waitForFinished(10000)) return {};
-    int x = 0, y = 0, w = 0, h = 0;
-    for (const QByteArray& line : xdotool.readAllStandardOutput().split('\n')) {
-      const QList<QByteArray> pair = line.split('=');
-      if (pair.size() != 2) continue;
-      if (pair[0] == "X") x = pair[1].toInt();
-      if (pair[0] == "Y") y = pair[1].toInt();
-      if (pair[0] == "WIDTH") w = pair[1].toInt();
-      if (pair[0] == "HEIGHT") h = pair[1].toInt();
-    }
-    if (w > 0 && h > 0) return QPoint(x + w / 2, y + h / 2);
+    const QRect icon = ServerGeometry(widget->winId());
+    if (icon.width() > 0 && icon.height() > 0) return icon.center();
   }
   return {};
+}
+
+// Counts the left-button presses a window receives.
+class PressCounter : public QObject {
+ public:
+  int presses = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+      ++presses;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+// Drags the painted frame with real pointer events: presses the left button at `from` on the
+// window, moves the pointer to `to` in steps and releases it there, then waits until the X server
+// shows the window at `expected`. The window hands the drag to the window manager when it sees
+// the press; the pointer moves only after that, and is nudged at `to` until the window manager,
+// which may take its grab late on a busy machine, has followed it. The caller waits for the
+// window's own geometry, which follows on the release.
+bool DragFrame(QWidget* window, const QPoint& from, const QPoint& to, const QRect& expected) {
+  PressCounter counter;
+  window->installEventFilter(&counter);
+  const bool pressed = MouseToLive(from) && XdotoolLive({"mousedown", "1"}) &&
+                       QTest::qWaitFor([&] { return counter.presses > 0; }, kWindowTimeoutMs);
+  window->removeEventFilter(&counter);
+  if (!pressed) {
+    XdotoolLive({"mouseup", "1"});
+    return false;
+  }
+  bool moved = true;
+  for (int step = 1; step <= 4 && moved; ++step) moved = MouseToLive(from + (to - from) * step / 4);
+  // Asked of the X server: the window manager tells the window its new place only once the
+  // drag has ended.
+  const auto arrived = [&] { return ServerGeometry(window->winId()) == expected; };
+  const QDeadlineTimer deadline(kWindowTimeoutMs);
+  while (moved && !QTest::qWaitFor(arrived, 500)) {
+    if (deadline.hasExpired()) {
+      moved = false;
+      break;
+    }
+    moved = MouseToLive(to + QPoint(1, 1)) && MouseToLive(to);
+  }
+  return XdotoolLive({"mouseup", "1"}) && moved && ServerGeometry(window->winId()) == expected;
 }
 
 }  // namespace
@@ -160,6 +234,38 @@ class DesktopTest : public QObject {
     QVERIFY(Xdotool({"windowsize", window, "200", "100"}));
     const QSize minimum(dialog->GetMinWidth(), dialog->GetMinHeight());
     QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), minimum, kWindowTimeoutMs);
+  }
+
+  void moveAndSizeThroughThePaintedFrame() {
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeRestore)));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), QSize(640, 480), kWindowTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerGeometry(dialog->winId()), dialog->geometry(), kWindowTimeoutMs);
+    const QRect start = dialog->geometry();
+
+    // The top band between the logo and the buttons moves the window.
+    const QPoint band = start.topLeft() + QPoint(300, dialog->GetEdgeHeight(2) / 2);
+    QCOMPARE(dialog->OnNcHitTest(band), int(game::kHitCaption));
+    const QRect moved = start.translated(60, 40);
+    QVERIFY(DragFrame(dialog, band, band + QPoint(60, 40), moved));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->geometry(), moved, kWindowTimeoutMs);
+
+    // The bottom-right corner sizes it; the top-left corner stays.
+    const QPoint corner = moved.topLeft() + QPoint(moved.width() - 3, moved.height() - 3);
+    QCOMPARE(dialog->OnNcHitTest(corner), int(game::kHitBottomRight));
+    const QRect grown(moved.topLeft(), moved.size() + QSize(80, 50));
+    QVERIFY(DragFrame(dialog, corner, corner + QPoint(80, 50), grown));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->geometry(), grown, kWindowTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(NoBands(dialog), kWindowTimeoutMs);
+
+    // Dragged far below the minimum size, the window stops at it.
+    const QPoint grownCorner = grown.topLeft() + QPoint(grown.width() - 3, grown.height() - 3);
+    const QRect smallest(grown.topLeft(), QSize(dialog->GetMinWidth(), dialog->GetMinHeight()));
+    QVERIFY(DragFrame(dialog, grownCorner, grownCorner - QPoint(400, 300), smallest));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->geometry(), smallest, kWindowTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(NoBands(dialog), kWindowTimeoutMs);
   }
 
   void trayIconBringsTheWindowBack() {
