@@ -153,6 +153,13 @@ class DesktopTest : public QObject {
            QTest::qWaitFor([&] { return session.dialog()->GetBrowser()->view()->isVisible(); }, kPageTimeoutMs);
   }
 
+  // The game in the normal state: 640 x 480, the minimum size of its settings.
+  bool OpenInNormalState(Session& session) {
+    return OpenGame(session) &&
+           session.dialog()->OnCommand(game::ButtonIdForType(game::kTypeRestore)) &&
+           QTest::qWaitFor([&] { return session.dialog()->size() == QSize(640, 480); }, kWindowTimeoutMs);
+  }
+
   // The pixels just inside the browser's bottom-right corner and along its right and bottom edges
   // show the page, never the window's black background.
   static bool NoBands(CGameDialog* dialog) {
@@ -216,10 +223,8 @@ class DesktopTest : public QObject {
 
   void moveAndSizeUnderTheWindowManager() {
     Session session;
-    QVERIFY(OpenGame(session));
+    QVERIFY(OpenInNormalState(session));
     CGameDialog* dialog = session.dialog();
-    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeRestore)));
-    QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), QSize(640, 480), kWindowTimeoutMs);
     const QString window = QString::number(dialog->winId());
     const QPoint start = dialog->frameGeometry().topLeft();
 
@@ -238,10 +243,8 @@ class DesktopTest : public QObject {
 
   void moveAndSizeThroughThePaintedFrame() {
     Session session;
-    QVERIFY(OpenGame(session));
+    QVERIFY(OpenInNormalState(session));
     CGameDialog* dialog = session.dialog();
-    QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeRestore)));
-    QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), QSize(640, 480), kWindowTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(ServerGeometry(dialog->winId()), dialog->geometry(), kWindowTimeoutMs);
     const QRect start = dialog->geometry();
 
