@@ -2,6 +2,10 @@
 // persistent profile, the game page in a visible view the size of the screen's work area and the
 // chat page in a second page. Prints "loaded: <address>" when the view's page whose address
 // contains the marker has loaded, then keeps running until it is ended.
+// With --hand-over TEXT the first address is shown in a view of its own, the launcher's size; the
+// first main-frame navigation to an address holding TEXT is refused there, that view is closed and
+// the address loads in a new view the size of the work area, as the program hands the game
+// address from its launcher to its game window.
 #include <QApplication>
 #include <QScreen>
 #include <QStandardPaths>
@@ -10,16 +14,71 @@
 #include <QWebEngineView>
 
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <unistd.h>
+
+namespace {
+
+// The launcher's size in the demo package.
+constexpr int kLauncherWidth = 880;
+constexpr int kLauncherHeight = 560;
+
+// Refuses the first main-frame navigation to an address holding `text` and hands it on.
+class HandOverPage : public QWebEnginePage {
+ public:
+  HandOverPage(QWebEngineProfile* profile, QString text, std::function<void(const QUrl&)> handOver,
+               QObject* parent)
+      : QWebEnginePage(profile, parent), text(std::move(text)), handOver(std::move(handOver)) {}
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+    if (!isMainFrame || handedOver || !url.toString().contains(text)) return true;
+    handedOver = true;
+    QMetaObject::invokeMethod(this, [this, url] { handOver(url); }, Qt::QueuedConnection);
+    return false;
+  }
+
+ private:
+  QString text;
+  std::function<void(const QUrl&)> handOver;
+  bool handedOver = false;
+};
+
+// A view the size of the work area showing `address`; says so when a page holding `marker` loads.
+QWebEngineView* ShowGameView(QWebEngineProfile* profile, const QUrl& address, const QString& marker) {
+  auto* view = new QWebEngineView;
+  auto* game = new QWebEnginePage(profile, view);
+  view->setPage(game);
+  QObject::connect(game, &QWebEnginePage::loadFinished, [game, marker](bool) {
+    if (!game->url().toString().contains(marker)) return;
+    std::printf("loaded: %s\n", qPrintable(game->url().toString()));
+    std::fflush(stdout);
+  });
+  view->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+  view->show();
+  view->load(address);
+  return view;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication app(argc, argv);
+  QString handOverText;
+  if (argc > 2 && std::strcmp(argv[1], "--hand-over") == 0) {
+    handOverText = QString::fromLocal8Bit(argv[2]);
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 3) {
-    std::fprintf(stderr, "usage: engine_baseline <address> <marker> [chat address]\n");
+    std::fprintf(stderr,
+                 "usage: engine_baseline [--hand-over TEXT] <address> <marker> [chat address]\n");
     return 2;
   }
   const QString marker = QString::fromLocal8Bit(argv[2]);
+  const QUrl first(QString::fromLocal8Bit(argv[1]));
   QWebEngineProfile profile(QStringLiteral("Baseline"));
   const QString base =
       QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/webengine");
@@ -28,19 +87,29 @@ int main(int argc, char** argv) {
   profile.setHttpCacheType(QWebEngineProfile::DiskHttpCache);
   profile.setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
 
-  QWebEngineView view;
-  auto* game = new QWebEnginePage(&profile, &view);
-  view.setPage(game);
-  QObject::connect(game, &QWebEnginePage::loadFinished, [game, &marker](bool) {
-    if (!game->url().toString().contains(marker)) return;
-    std::printf("loaded: %s\n", qPrintable(game->url().toString()));
-    std::fflush(stdout);
-  });
-  view.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
-  view.show();
-  view.load(QUrl(QString::fromLocal8Bit(argv[1])));
+  QWebEngineView* gameView = nullptr;
+  QWebEngineView* launcherView = nullptr;
+  if (handOverText.isEmpty()) {
+    gameView = ShowGameView(&profile, first, marker);
+  } else {
+    launcherView = new QWebEngineView;
+    launcherView->setPage(new HandOverPage(
+        &profile, handOverText,
+        [&](const QUrl& address) {
+          launcherView->deleteLater();
+          launcherView = nullptr;
+          gameView = ShowGameView(&profile, address, marker);
+        },
+        launcherView));
+    launcherView->resize(kLauncherWidth, kLauncherHeight);
+    launcherView->show();
+    launcherView->load(first);
+  }
 
   QWebEnginePage chat(&profile);
   if (argc > 3) chat.load(QUrl(QString::fromLocal8Bit(argv[3])));
-  return app.exec();
+  const int code = app.exec();
+  delete launcherView;
+  delete gameView;
+  return code;
 }

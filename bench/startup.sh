@@ -4,7 +4,9 @@
 # operator's API answering at once and after 300 ms; then the PSS of the whole process tree one
 # second after the load event. The engine alone (bench/engine_baseline: a persistent profile, the
 # game page in a view the size of the work area, the chat page in a second page) does the same
-# job for comparison.
+# job for comparison. On the launcher path it shows the login page in a view of its own and hands
+# the game address to a new view, as the program does; the engine keeping one view that simply
+# goes on to the game page is measured too and shown on a row of its own ("in place").
 # Usage: bench/startup.sh [build dir] [runs] [API answer times in ms, e.g. "0 300"].
 # Needs a display (or runs itself under xvfb-run).
 set -euo pipefail
@@ -31,22 +33,30 @@ tree() {
   echo "$pid"
   for child in $(pgrep -P "$pid" 2>/dev/null); do tree "$child"; done
 }
-# Sum of the tree's proportional set sizes, in kB.
+# The tree's proportional set sizes in kB: the whole tree, its first process (the browser
+# process, which also draws the windows) and the others (zygotes, renderers), then how many
+# processes the others are.
 pss_kb() {
-  local total=0 pid kb
+  local total=0 first= others=0 count=0 pid kb
   for pid in $(tree "$1"); do
     kb=$(awk '/^Pss:/ {print $2}' "/proc/$pid/smaps_rollup" 2>/dev/null || true)
     total=$((total + ${kb:-0}))
+    if [ -z "$first" ]; then
+      first=${kb:-0}
+    elif [ -n "$kb" ]; then
+      others=$((others + kb))
+      count=$((count + 1))
+    fi
   done
-  echo "$total"
+  echo "$total $first $others $count"
 }
 
 # Runs "$@" in the background until its output holds a line with $1; prints the milliseconds
-# from start to that line and the tree's PSS (kB) a second later, then ends the run.
+# from start to that line and the tree's PSS (as pss_kb) a second later, then ends the run.
 measure() {
   local marker=$1
   shift
-  local t0 t1 pid kb
+  local t0 t1 pid pss
   t0=$(date +%s%N)
   "$@" >"$WORK/out" 2>&1 &
   pid=$!
@@ -60,10 +70,10 @@ measure() {
   done
   t1=$(date +%s%N)
   sleep 1
-  kb=$(pss_kb "$pid")
+  pss=$(pss_kb "$pid")
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  echo "$(((t1 - t0) / 1000000)) $kb"
+  echo "$(((t1 - t0) / 1000000)) $pss"
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
@@ -100,30 +110,48 @@ engine_direct() {
     /play/game "$CHAT"
 }
 engine_launcher() {
+  XDG_DATA_HOME="$WORK/engine" exec "$BUILD/bench/engine_baseline" --hand-over /game/enter \
+    "$LOGIN" /play/game "$CHAT"
+}
+engine_in_place() {
   XDG_DATA_HOME="$WORK/engine" exec "$BUILD/bench/engine_baseline" "$LOGIN" /play/game "$CHAT"
 }
 
-# Medians of time and PSS over $RUNS runs of "$@" (after one warm-up run).
+# Medians of each of measure's figures over $RUNS runs of "$@" (after one warm-up run).
 series() {
-  local marker=$1
+  local marker=$1 field medians=
   shift
   measure "$marker" "$@" >/dev/null
   : >"$WORK/series"
   for _ in $(seq "$RUNS"); do measure "$marker" "$@" >>"$WORK/series"; done
-  echo "$(cut -d' ' -f1 "$WORK/series" | median) $(cut -d' ' -f2 "$WORK/series" | median)"
+  for field in 1 2 3 4 5; do medians="$medians $(cut -d' ' -f$field "$WORK/series" | median)"; done
+  echo "$medians"
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 
 echo "runs: $RUNS per figure (after one warm-up run each); medians"
 printf '%-9s %-9s %10s %10s %7s %11s %11s %7s\n' api path "engine ms" "program ms" ratio \
   "engine PSS" "program PSS" ratio
+: >"$WORK/detail"
+row() {
+  printf '%-9s %-9s %10s %10s %7s %8s MB %8s MB %7s\n' "$1" "$2" "$3" "$4" "$(ratio "$4" "$3")" \
+    "$(($5 / 1024))" "$(($6 / 1024))" "$(ratio "$6" "$5")"
+}
 for delay in $DELAYS; do
   start_site "$delay"
   prepare
   for path in direct launcher; do
-    read -r et ek < <(series "loaded:" "engine_$path")
-    read -r pt pk < <(series "game page complete:" "program_$path")
-    printf '%-9s %-9s %10s %10s %7s %8s MB %8s MB %7s\n' "${delay} ms" "$path" "$et" "$pt" \
-      "$(ratio "$pt" "$et")" "$((ek / 1024))" "$((pk / 1024))" "$(ratio "$pk" "$ek")"
+    read -r et ek eb eo en < <(series "loaded:" "engine_$path")
+    read -r pt pk pb po pn < <(series "game page complete:" "program_$path")
+    row "${delay} ms" "$path" "$et" "$pt" "$ek" "$pk"
+    printf '%-9s %-9s %8s MB %8s MB %3s %8s MB %8s MB %3s\n' "${delay} ms" "$path" \
+      "$((eb / 1024))" "$((eo / 1024))" "$en" "$((pb / 1024))" "$((po / 1024))" "$pn" >>"$WORK/detail"
   done
+  read -r et ek eb eo en < <(series "loaded:" engine_in_place)
+  row "${delay} ms" "in place" "$et" "$pt" "$ek" "$pk"
 done
+echo
+echo "PSS by process (medians): the browser process, and the other processes and their count"
+printf '%-9s %-9s %11s %11s %3s %11s %11s %3s\n' api path "engine" "others" "" "program" \
+  "others" ""
+cat "$WORK/detail"
