@@ -30,7 +30,8 @@ export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work
 # A private channel for outside commands: other runs of the program on this machine are not ours.
 export LAUNCHER_COMMAND_CHANNEL=launcher-termination-$$
 
-# Starts a demo site with extra options; prints its base address.
+# Starts a demo site with extra options; sets <name>_pid and <name>_url (its base address). Not
+# run in a subshell, so that the clean-up sees the process.
 start_site() {
   local name=$1
   shift
@@ -40,7 +41,7 @@ start_site() {
   for _ in $(seq 1 100); do
     local port
     port=$(awk '$1 == "LISTENING" { print $2; exit }' "$work/$name.out" 2>/dev/null || true)
-    if [ -n "$port" ]; then echo "http://127.0.0.1:$port"; return 0; fi
+    if [ -n "$port" ]; then eval "${name}_url=http://127.0.0.1:$port"; return 0; fi
     kill -0 "$pid" 2>/dev/null || { echo "demo site $name ended early" >&2; return 1; }
     sleep 0.1
   done
@@ -48,8 +49,9 @@ start_site() {
   return 1
 }
 
-base=$(start_site site --log "$work/site.log")
-failing=$(start_site failing --api-status 500)
+start_site site --log "$work/site.log"
+start_site failing --api-status 500
+base=$site_url failing=$failing_url
 # An API that takes connections and never answers: the game window's lookup stays outstanding.
 python3 -c '
 import socket, sys, time
