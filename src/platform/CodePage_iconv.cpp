@@ -16,6 +16,13 @@ std::string& CurrentName() {
 
 enum class Source { Bytes, Utf8, Utf16 };
 
+iconv_t Open(const char* to, const char* from) {
+  // UTF-16 is a converter module of its own: held open once, it is not loaded again per call.
+  static const iconv_t keepUtf16Loaded = iconv_open("UTF-16LE", "UTF-8");
+  (void)keepUtf16Loaded;
+  return iconv_open(to, from);
+}
+
 // Length of the character at `p` to skip after a failure: a whole well-formed UTF-8 sequence or
 // UTF-16 surrogate pair (one replacement per character the target cannot hold), else one unit.
 std::size_t SkipLength(Source source, const unsigned char* p, std::size_t left) {
@@ -42,7 +49,7 @@ std::string Convert(const char* from, const char* to, const char* data, std::siz
                     Source source, std::string_view replacement) {
   std::string out;
   if (size == 0) return out;
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = Open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return out;
   out.reserve(size * 2);
   char* in = const_cast<char*>(data);
@@ -94,7 +101,11 @@ bool SetSystemCodePage(const std::string& name) {
   if (name.empty()) return false;
   iconv_t cd = iconv_open("UTF-8", name.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  iconv_close(cd);
+  // One descriptor stays open for the chosen code page so that its converter module stays loaded:
+  // otherwise every conversion loads and unloads it again.
+  static iconv_t pinned = reinterpret_cast<iconv_t>(-1);
+  if (pinned != reinterpret_cast<iconv_t>(-1)) iconv_close(pinned);
+  pinned = cd;
   CurrentName() = name;
   return true;
 }
@@ -132,7 +143,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 
 std::size_t FirstInvalidSystemByte(std::string_view text) {
   if (text.empty()) return std::string_view::npos;
-  iconv_t cd = iconv_open("UTF-8", CurrentName().c_str());
+  iconv_t cd = Open("UTF-8", CurrentName().c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::string_view::npos;
   char* in = const_cast<char*>(text.data());
   std::size_t inLeft = text.size();
@@ -152,7 +163,7 @@ std::size_t FirstInvalidSystemByte(std::string_view text) {
 
 std::string_view CutAtCharacter(std::string_view text, std::size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
-  iconv_t cd = iconv_open("UTF-16LE", CurrentName().c_str());
+  iconv_t cd = Open("UTF-16LE", CurrentName().c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) return text.substr(0, maxBytes);
   // The decoder walks the characters from the start, so a trail byte is never taken for a lead;
   // the bytes it leaves unconsumed at the limit are the cut character.
