@@ -141,14 +141,17 @@ void ReportImageFailure(const char* caption) {
 }
 
 bool CLauncherConfig::ReadImageMember(const char* member, std::vector<unsigned char>& bytes,
-                                      const char* missingCaption) {
+                                      const char* missingCaption, bool required) {
   int index = -1;
   ZipEntryInfo entry;
   if (FindZipEntry(package, member, false, index, entry) != ZR_OK) {
     ReportImageFailure(missingCaption);
     return false;
   }
-  return ReadMember(member, bytes);
+  if (ReadMember(member, bytes)) return true;
+  // A damaged member the program cannot go on without must not end it without a word.
+  if (required) ReportImageFailure(missingCaption);
+  return false;
 }
 
 bool CLauncherConfig::LoadSettingsFile(const char* member) {

@@ -121,9 +121,10 @@ class CLauncherConfig {
   bool ReadSettings();
 
   // The inflated bytes of a member. `missingCaption` is the caption of the "读取图片失败"
-  // message shown when the member is absent. False on any failure (absent, damaged, too big).
+  // message shown when the member is absent, and also when it is present but unreadable if
+  // `required`. False on any failure (absent, damaged, too big).
   bool ReadImageMember(const char* member, std::vector<unsigned char>& bytes,
-                       const char* missingCaption = "启动失败");
+                       const char* missingCaption = "启动失败", bool required = false);
   // The same without any message: for callers that decide for themselves.
   bool ReadMember(const char* member, std::vector<unsigned char>& bytes) const;
 

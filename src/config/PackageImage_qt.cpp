@@ -36,7 +36,7 @@ Decoded DecodeBounded(const std::vector<unsigned char>& bytes, QImage& image,
 bool Decode(CLauncherConfig& config, const char* member, const char* caption, bool required,
             QImage& image) {
   std::vector<unsigned char> bytes;
-  if (!config.ReadImageMember(member, bytes, caption)) return false;
+  if (!config.ReadImageMember(member, bytes, caption, required)) return false;
   switch (DecodeBounded(bytes, image)) {
     case Decoded::Image:
       return true;

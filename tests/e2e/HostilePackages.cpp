@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
     ZipWriter w;
     w.Add("config/cg.txt", kBase);
     w.Add("config/main1.png", std::string(200u << 20, '\0'));
-    cases.Add("bomb_over_bound", w.Finish(), "silent");
+    cases.Add("bomb_over_bound", w.Finish(), Message("启动失败！", "读取图片失败"));
   }
   {  // 60 MiB of zeros: within the member bound, inflated, then not a picture
     ZipWriter w;
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
     std::string zip = good;
     const std::size_t firstLocal = zipfix::Get32(zip, zipfix::Central(zip, 0) + 42);
     zipfix::Set32(zip, zipfix::Central(zip, 1) + 42, firstLocal);
-    cases.Add("overlapping_members", zip, "silent");
+    cases.Add("overlapping_members", zip, Message("启动失败！", "读取图片失败"));
   }
   {
     std::string zip = good;

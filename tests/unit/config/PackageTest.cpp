@@ -138,6 +138,9 @@ TEST(Package, DeclaredHugeMemberIsRefusedWithoutAllocating) {
   EXPECT_FALSE(config.ReadImageMember("config/main1.png", bytes));
   EXPECT_TRUE(bytes.empty());
   EXPECT_TRUE(box.messages.empty());  // present but unreadable: the caller decides
+  // ...unless the program cannot go on without it.
+  EXPECT_FALSE(config.ReadImageMember("config/main1.png", bytes, "启动失败！", true));
+  EXPECT_EQ(box.messages, (std::vector<RecordedMessage>{{"启动失败！", "读取图片失败"}}));
 }
 
 TEST(Package, DeclaredSizeMustFitTheMembersRealBytes) {
