@@ -49,7 +49,19 @@ int GameCommandChannel::AcceptedCommand(const std::string& text) {
 
 void GameCommandChannel::OnNewConnection() {
   while (QLocalSocket* socket = server->nextPendingConnection()) {
+    // A sender that connects and says nothing must not hold anything for long.
+    if (senders >= kMaxSenders) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
+    ++senders;
+    connect(socket, &QObject::destroyed, this, [this] { --senders; });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(lineWaitMs, socket, [socket] {
+      socket->abort();
+      socket->deleteLater();
+    });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
       if (!socket->canReadLine()) {
         if (socket->bytesAvailable() > kLineLimit) socket->abort();

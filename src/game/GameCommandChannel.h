@@ -21,6 +21,11 @@ class GameCommandChannel : public QObject {
   bool Listen(const QString& name = DefaultName());
   QString Name() const;
 
+  // How long a sender may take to send its line before it is dropped.
+  void SetLineWait(int milliseconds) { lineWaitMs = milliseconds; }
+  // Senders connected at once; one more is dropped at once.
+  static constexpr int kMaxSenders = 16;
+
   // The id a command line names, or 0 when it is not one the channel accepts.
   static int AcceptedCommand(const std::string& text);
   // Sends one id to the running window and waits for its answer (bounded); true when accepted.
@@ -35,4 +40,6 @@ class GameCommandChannel : public QObject {
   void OnNewConnection();
 
   QLocalServer* server = nullptr;
+  int lineWaitMs = 5000;
+  int senders = 0;
 };

@@ -1,12 +1,17 @@
 // Window behaviour: fill, normal and full screen, the double click on the title band, the tray
 // and the boss key, the close question with its restart, Enter and Escape, outside commands.
 #include <QLabel>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <algorithm>
 #include <future>
+#include <memory>
+#include <vector>
 
 #include "BridgeSession.h"
 #include "game/GameCommandChannel.h"
@@ -352,6 +357,33 @@ class BehaviourTest : public QObject {
     QVERIFY(send(CGameDialog::kCommandTray));
     QTRY_VERIFY(!dialog->isVisible() || dialog->isMinimized());
     QCOMPARE(session.restarts.count, 0);
+  }
+
+  void silentSendersAreDropped() {
+    GameCommandChannel channel;
+    channel.SetLineWait(1000);
+    const QString name = channelName + "-silent";
+    QVERIFY(channel.Listen(name));
+    std::vector<std::unique_ptr<QLocalSocket>> silent;
+    for (int i = 0; i <= GameCommandChannel::kMaxSenders; ++i) {
+      silent.push_back(std::make_unique<QLocalSocket>());
+      silent.back()->connectToServer(name);
+      QVERIFY(silent.back()->waitForConnected(5000));
+    }
+    auto connected = [&] {
+      return std::count_if(silent.begin(), silent.end(), [](const auto& s) {
+        return s->state() == QLocalSocket::ConnectedState;
+      });
+    };
+    // One over the limit is dropped at once, the rest when their time to send a line is up.
+    QTRY_COMPARE(connected(), long(GameCommandChannel::kMaxSenders));
+    QTRY_COMPARE_WITH_TIMEOUT(connected(), 0L, 15000);
+    QSignalSpy commands(&channel, &GameCommandChannel::Command);
+    std::future<bool> sent = std::async(std::launch::async, [name] {
+      return GameCommandChannel::Send(CGameDialog::kCommandFullScreen, name);
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(commands.count(), 1, 15000);
+    QVERIFY(sent.get());
   }
 
   void programCommandLine() {
