@@ -22,6 +22,7 @@
 #include "game/GameCommandChannel.h"
 #include "game/GameDialog.h"
 #include "net/BackgroundWork.h"
+#include "platform/Memory.h"
 #include "platform/MessageBox.h"
 #include "platform/TerminationSignal.h"
 
@@ -151,6 +152,7 @@ int main(int argc, char** argv) {
   }
   // Chromium refuses to run as root with its sandbox on.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  platform::ReturnLargeBlocksToSystem();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   // The windows run one after the other; closing one must not end the next one's run.
