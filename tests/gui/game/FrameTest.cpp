@@ -70,7 +70,8 @@ class FrameTest : public QObject {
 
  private slots:
   void initTestCase() {
-    if (!site.Start({"--chat-url", "about:blank"})) QSKIP("demo site not built");
+    if (!DemoSiteProcess::Built()) QSKIP("demo site not built");
+    QVERIFY2(site.Start({"--chat-url", "about:blank"}), "the demo site did not start");
     pages = std::make_unique<TestHttpServer>();
     const std::string game = pages->Url(std::string(demo::kMaxHeader) + "/frame?sid=12&u=1", "localhost");
     const std::string ad = pages->Url("/ad", "localhost");
