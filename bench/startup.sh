@@ -7,7 +7,8 @@
 # job for comparison. On the launcher path it shows the login page in a view of its own and hands
 # the game address to a new view, as the program does; the engine keeping one view that simply
 # goes on to the game page is measured too and shown on a row of its own ("in place").
-# Usage: bench/startup.sh [build dir] [runs] [API answer times in ms, e.g. "0 300"].
+# Usage: bench/startup.sh [build dir] [runs] [API answer times in ms, e.g. "0 300"; -1 is an API
+# that accepts and never answers].
 # Needs a display (or runs itself under xvfb-run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -73,12 +74,20 @@ measure() {
   pss=$(pss_kb "$pid")
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
+  # The ended run's held API requests must not use up the site's workers.
+  if [ "$API_DELAY" = -1 ]; then
+    exec 3<>"/dev/tcp/127.0.0.1/$PORT"
+    printf 'GET /control/drop-held-api HTTP/1.0\r\n\r\n' >&3
+    cat <&3 >/dev/null
+    exec 3<&-
+  fi
   echo "$(((t1 - t0) / 1000000)) $pss"
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 start_site() {
   [ -n "$SITE_PID" ] && { kill "$SITE_PID"; wait "$SITE_PID" 2>/dev/null || true; }
+  API_DELAY=$1
   "$BUILD/demo/demo_site" --port 0 --api-delay "$1" >"$WORK/site.out" 2>/dev/null &
   SITE_PID=$!
   for _ in $(seq 100); do grep -q '^LISTENING ' "$WORK/site.out" && break; sleep 0.05; done
@@ -127,6 +136,7 @@ series() {
   for field in 1 2 3 4 5; do medians="$medians $(cut -d' ' -f$field "$WORK/series" | median)"; done
   echo "$medians"
 }
+api_label() { if [ "$1" = -1 ]; then echo stalled; else echo "$1 ms"; fi; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 
 echo "runs: $RUNS per figure (after one warm-up run each); medians"
@@ -143,12 +153,12 @@ for delay in $DELAYS; do
   for path in direct launcher; do
     read -r et ek eb eo en < <(series "loaded:" "engine_$path")
     read -r pt pk pb po pn < <(series "game page complete:" "program_$path")
-    row "${delay} ms" "$path" "$et" "$pt" "$ek" "$pk"
-    printf '%-9s %-9s %8s MB %8s MB %3s %8s MB %8s MB %3s\n' "${delay} ms" "$path" \
+    row "$(api_label "$delay")" "$path" "$et" "$pt" "$ek" "$pk"
+    printf '%-9s %-9s %8s MB %8s MB %3s %8s MB %8s MB %3s\n' "$(api_label "$delay")" "$path" \
       "$((eb / 1024))" "$((eo / 1024))" "$en" "$((pb / 1024))" "$((po / 1024))" "$pn" >>"$WORK/detail"
   done
   read -r et ek eb eo en < <(series "loaded:" engine_in_place)
-  row "${delay} ms" "in place" "$et" "$pt" "$ek" "$pk"
+  row "$(api_label "$delay")" "in place" "$et" "$pt" "$ek" "$pk"
 done
 echo
 echo "PSS by process (medians): the browser process, and the other processes and their count"

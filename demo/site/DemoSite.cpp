@@ -103,13 +103,22 @@ void DemoSite::ReleaseApi() {
   apiReleased_.notify_all();
 }
 
+void DemoSite::DropHeldApiReplies() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++heldRound_;
+  }
+  apiReleased_.notify_all();
+}
+
 void DemoSite::DelayApiReply() {
   if (options_.apiDelayMs > 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(options_.apiDelayMs));
   } else if (options_.apiDelayMs < 0) {
     std::unique_lock<std::mutex> lock(mutex_);
     ++heldReplies_;
-    apiReleased_.wait(lock, [this] { return !apiHeld_; });
+    const unsigned round = heldRound_;
+    apiReleased_.wait(lock, [this, round] { return !apiHeld_ || heldRound_ != round; });
     --heldReplies_;
   }
 }
@@ -207,6 +216,11 @@ void DemoSite::AddRoutes() {
   server.Get("/control/release-api", [this](const httplib::Request&, httplib::Response& res) {
     ReleaseApi();
     res.set_content("released\n", "text/plain");
+  });
+  // A client that gave up on its held replies (the program ended) no longer holds a worker.
+  server.Get("/control/drop-held-api", [this](const httplib::Request&, httplib::Response& res) {
+    DropHeldApiReplies();
+    res.set_content("dropped\n", "text/plain");
   });
 
   server.Get(kCountPath, [this](const httplib::Request& req, httplib::Response& res) {

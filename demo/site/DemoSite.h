@@ -37,6 +37,8 @@ class DemoSite {
   std::vector<std::string> CountedMacs() const;
   // Lets API replies held by --api-delay -1 go, now and from now on. Safe from any thread.
   void ReleaseApi();
+  // Ends the API replies held right now with their answers; later ones are still held.
+  void DropHeldApiReplies();
   // API replies waiting for ReleaseApi right now.
   int HeldApiReplies() const;
 
@@ -56,6 +58,7 @@ class DemoSite {
   std::condition_variable apiReleased_;
   bool apiHeld_ = false;
   int heldReplies_ = 0;
+  unsigned heldRound_ = 0;  // bumped by DropHeldApiReplies
 };
 
 }  // namespace demo
