@@ -285,6 +285,12 @@ class Checker {
         why = "method " + std::to_string(info.method) + " is neither stored (0) nor deflated (8)";
       } else if (info.uncompressedSize > kMaxZipMemberSize) {
         why = "larger than the reader's limit of 64 MiB";
+      } else if (!IsZipEntrySizePlausible(zip, info)) {
+        // Nothing is allocated for a size its compressed bytes cannot produce: a small archive
+        // of such members would otherwise hold the check for minutes.
+        why = "its declared size of " + std::to_string(info.uncompressedSize) +
+              " bytes cannot come from its " + std::to_string(info.compressedSize) +
+              " compressed bytes";
       } else {
         std::vector<unsigned char> bytes(info.uncompressedSize);
         unsigned char none = 0;

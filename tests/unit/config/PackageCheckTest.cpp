@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ConfigTestSupport.h"
+#include "ZipFixtures.h"
 #include "ZipWriter.h"
 #include "config/LauncherConfig.h"
 #include "config/PackageImage.h"
@@ -271,6 +272,31 @@ TEST_F(PackageCheck, MembersTheReaderRefuses) {
   EXPECT_EQ(extra.uncompressedSize, payload.size());
   EXPECT_EQ(extra.crc32, ZipWriter::Crc32(payload));
   EXPECT_FALSE(extra.readable);
+}
+
+// Hundreds of members each declaring 60 MiB for a few compressed bytes: each is refused from
+// its numbers, without inflating (or allocating) what it declares.
+TEST_F(PackageCheck, ForgedMemberSizesAreRefusedFromTheirNumbers) {
+  Package package;
+  ZipWriter w;
+  w.Add("config/cg.txt", package.SettingsText());
+  for (const auto& [name, data] : package.members) w.Add(name, data);
+  const int first = static_cast<int>(package.members.size()) + 1;
+  constexpr int kForged = 400;
+  for (int i = 0; i < kForged; ++i)
+    w.Add("junk/" + std::to_string(i), std::string(64, 'a'), ZipWriter::Deflated);
+  std::string zip = w.Finish();
+  for (int i = first; i < first + kForged; ++i) {
+    zipfix::Set32(zip, zipfix::Central(zip, i) + zipfix::kCentralSize, 60u * 1024u * 1024u);
+    zipfix::Set32(zip, zipfix::Local(zip, i) + zipfix::kLocalSize, 60u * 1024u * 1024u);
+  }
+  const Report report = CheckBytes(zip);
+  ASSERT_EQ(report.problems.size(), std::size_t{kForged}) << Problems(report);
+  EXPECT_EQ(report.problems[0].where, "junk/0");
+  EXPECT_NE(report.problems[0].message.find("declared size of 62914560 bytes cannot come from"),
+            std::string::npos)
+      << report.problems[0].message;
+  EXPECT_EQ(report.ExitCode(), 0);
 }
 
 TEST_F(PackageCheck, SignatureBeforeTheGlobalHeaderHidesIt) {
