@@ -11,7 +11,7 @@ shift || true
 build=${LAUNCHER_FUZZ_BUILD:-$here/build-fuzz}
 work=${LAUNCHER_FUZZ_WORK:-$here/work/fuzz}
 all=(zip settings platform_reply page_command script_args server_title game_address
-     command_line report_address)
+     command_line report_address package_check)
 targets=("${@:-${all[@]}}")
 
 "$here/scripts/deps.sh"

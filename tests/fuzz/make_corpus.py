@@ -46,6 +46,17 @@ struct.pack_into("<I", bad, len(bad) - 6, 0xFFFFFF00)
 write("zip", "directory_outside.zip", bytes(bad))
 write("zip", "not_a_zip.bin", b"PK\x05\x06" + b"\x00" * 10)
 
+# The checker reads whole packages: settings with addresses and a misspelt key, and artwork.
+PNG_HEADER = b"\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\x00\x03\x20\x00\x00\x01\xf4\x08\x06\x00\x00\x00"
+CHECKED = SETTINGS + (b"[global]\nfirstUrl=http://127.0.0.1/game\ngameheader=maxheader\n"
+                      b"apiUrl=http://127.0.0.1/api/\nmacCountApiUrl=http://127.0.0.1/c?m=%s\n"
+                      b"gamehaeder=x\ncodePage=GBK\n")
+write("package_check", "package.zip", archive([("config/cg.txt", CHECKED, D),
+                                              ("config/main1.png", PNG_HEADER, S),
+                                              ("config/style.png", PNG_HEADER, D)]))
+write("package_check", "no_settings.zip", archive([("config/main1.png", PNG_HEADER, S)]))
+write("package_check", "empty.bin", b"")
+
 write("settings", "full.txt", SETTINGS)
 write("settings", "bom.txt", b"\xef\xbb\xbf[global]\nlinkCount=1\n")
 write("settings", "case_and_crlf.txt", b"[GLOBAL]\r\nLINKCOUNT=1\r\n[LINK1]\r\nURL=x\r\n")
