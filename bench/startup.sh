@@ -148,17 +148,18 @@ row() {
     "$(($5 / 1024))" "$(($6 / 1024))" "$(ratio "$6" "$5")"
 }
 for delay in $DELAYS; do
+  api=$(api_label "$delay")
   start_site "$delay"
   prepare
   for path in direct launcher; do
     read -r et ek eb eo en < <(series "loaded:" "engine_$path")
     read -r pt pk pb po pn < <(series "game page complete:" "program_$path")
-    row "$(api_label "$delay")" "$path" "$et" "$pt" "$ek" "$pk"
-    printf '%-9s %-9s %8s MB %8s MB %3s %8s MB %8s MB %3s\n' "$(api_label "$delay")" "$path" \
+    row "$api" "$path" "$et" "$pt" "$ek" "$pk"
+    printf '%-9s %-9s %8s MB %8s MB %3s %8s MB %8s MB %3s\n' "$api" "$path" \
       "$((eb / 1024))" "$((eo / 1024))" "$en" "$((pb / 1024))" "$((po / 1024))" "$pn" >>"$WORK/detail"
   done
   read -r et ek eb eo en < <(series "loaded:" engine_in_place)
-  row "$(api_label "$delay")" "in place" "$et" "$pt" "$ek" "$pk"
+  row "$api" "in place" "$et" "$pt" "$ek" "$pk"
 done
 echo
 echo "PSS by process (medians): the browser process, and the other processes and their count"

@@ -26,8 +26,7 @@ packagecheck::DecodedImage HeaderOnly(const std::vector<unsigned char>& bytes) {
   if (width == 0 || height == 0) return image;
   image.width = static_cast<int>(width & 0x7fffffff);
   image.height = static_cast<int>(height & 0x7fffffff);
-  image.tooLarge = width > bounds::kMaxImageSide || height > bounds::kMaxImageSide ||
-                   static_cast<long long>(width) * height > bounds::kMaxImagePixels;
+  image.tooLarge = !IsImageSizeAccepted(width, height);
   image.ok = !image.tooLarge;
   return image;
 }
