@@ -246,6 +246,8 @@ bool CLauncherConfig::ReadSettings() {
   ReadText(doc, kGlobal, "maxheader", s.maxheader);
   ReadText(doc, kGlobal, "serverindexheader", s.serverindexheader);
   ReadText(doc, kGlobal, "macCountApiUrl", s.macCountApiUrl);
+  s.trustedHosts.clear();
+  ReadText(doc, kGlobal, "trustedHosts", s.trustedHosts);
 
   edgeImages.clear();
   for (int i = 1; i <= 8; ++i)

@@ -59,6 +59,8 @@ struct LauncherSettings {
   FixedText<255> maxheader;
   FixedText<255> serverindexheader;
   FixedText<255> macCountApiUrl;
+  // Hosts besides the game's own site whose pages may use window.external: "a.net, *.b.org".
+  FixedText<1024> trustedHosts;
 };
 
 struct LinkItem {

@@ -60,6 +60,7 @@ const KeyRule kGlobalKeys[] = {
     {"maxheader", Kind::Text, 255, "", true},
     {"serverindexheader", Kind::Text, 255, ""},
     {"macCountApiUrl", Kind::Text, 255, "", true},
+    {"trustedHosts", Kind::Text, 1024, ""},
     {"edgeImage1", Kind::Int, 0, "9"},
     {"edgeImage2", Kind::Int, 0, "9"},
     {"edgeImage3", Kind::Int, 0, "9"},

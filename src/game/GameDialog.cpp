@@ -121,6 +121,8 @@ bool CGameDialog::OnInitDialog() {
   params.hiddenUntilLoaded = true;
   params.external = external.get();
   params.trustedFrameMarkers = {settings.maxheader.str(), config->GetGameHeader().str()};
+  params.trustedHosts = pagerules::ParseHostList(settings.trustedHosts.view());
+  params.gamePage = true;
   params.address = gameUrl.str();
   if (!StartHostedPage(*browser, params)) {
     delete browser;
@@ -216,11 +218,11 @@ void CGameDialog::ShowNextLookupFailure() {
   showingLookupFailure = false;
 }
 
-void CGameDialog::OnDocumentComplete(const QString& url, bool /*topFrame*/, CWebPageDocument* document) {
+void CGameDialog::OnDocumentComplete(const QString& url, bool topFrame, CWebPageDocument* document) {
   if (browser == nullptr) return;
   const std::string address = codepage::Utf16ToSystem(url.toStdU16String());
   const LauncherSettings& settings = config->GetSettings();
-  switch (game::ClassifyCompletedPage(address, settings.maxheader.view())) {
+  switch (game::ClassifyCompletedPage(address, settings.maxheader.view(), topFrame)) {
     case game::CompletedPage::Game: {
       qCDebug(lcGame) << "game page complete:" << url;
       // The game's own document, also when it runs in a frame of a portal page.

@@ -1,6 +1,7 @@
 #include "game/GameTitleRules.h"
 
 #include "platform/CodePage.h"
+#include "web/PageRules.h"
 
 namespace game {
 
@@ -26,7 +27,12 @@ Rect UserNameBox(int userNameRight, const Rect& titleRect) {
 // ---------------------------------------------------------------------------------------------
 // Completed pages and the title
 
-CompletedPage ClassifyCompletedPage(std::string_view address, std::string_view maxheader) {
+CompletedPage ClassifyCompletedPage(std::string_view address, std::string_view maxheader,
+                                    bool topFrame) {
+  if (!topFrame) {
+    const std::string place = pagerules::PlaceOf(address);
+    return !place.empty() && Contains(place, maxheader) ? CompletedPage::Game : CompletedPage::Ignored;
+  }
   if (Contains(address, maxheader)) return CompletedPage::Game;
   if (Contains(address, "192.168.1")) return CompletedPage::LocalDevice;
   return CompletedPage::Ignored;

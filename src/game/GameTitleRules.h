@@ -34,7 +34,10 @@ enum class CompletedPage {
   LocalDevice,  // contains "192.168.1": attach and show only
   Ignored,
 };
-CompletedPage ClassifyCompletedPage(std::string_view address, std::string_view maxheader);
+// A sub-frame's document (`topFrame` false) is the game's only when the marker is in its place
+// (scheme, host, path), never when its query or fragment merely says so.
+CompletedPage ClassifyCompletedPage(std::string_view address, std::string_view maxheader,
+                                    bool topFrame = true);
 
 // The server identifier by the marker table: the first marker found with its end ("&" after it,
 // or the address end for "467/s"); nullopt when no marker matches.

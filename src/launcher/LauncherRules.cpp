@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "net/WebAddress.h"
+#include "web/PageRules.h"
 
 namespace launcher {
 namespace {
@@ -19,9 +20,13 @@ bool IsGameAddress(std::string_view url, std::string_view gameHeader) {
          !Contains(url, kQqLoginFrame);
 }
 
-LoginNavigation DecideLoginNavigation(std::string_view url, std::string_view gameHeader) {
+LoginNavigation DecideLoginNavigation(std::string_view url, std::string_view gameHeader,
+                                      const NavigationFacts& facts) {
   if (!IsGameAddress(url, gameHeader)) return LoginNavigation::Pass;
-  return net::IsWebAddress(url) ? LoginNavigation::Take : LoginNavigation::Refuse;
+  if (!net::IsWebAddress(url)) return LoginNavigation::Refuse;
+  if (facts.topFrame || facts.playerActed || pagerules::IsSameSite(url, facts.topAddress))
+    return LoginNavigation::Take;
+  return LoginNavigation::Pass;
 }
 
 bool ShouldUnhideBrowsers(std::string_view url) {

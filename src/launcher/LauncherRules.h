@@ -14,8 +14,18 @@ enum class LoginNavigation {
   Take,  // the game address: handed over, the launcher closes
   Refuse,  // a game address that is no web address: cancelled and never handed over
 };
-// What the launcher does with a navigation of its login page.
-LoginNavigation DecideLoginNavigation(std::string_view url, std::string_view gameHeader);
+// Who navigates, as the engine and the program's own input saw it.
+struct NavigationFacts {
+  bool topFrame = true;          // the login page's top document, not one of its frames
+  std::string_view topAddress;   // the top document's address
+  bool playerActed = false;      // the player pressed a key or a button in the page just before
+};
+
+// What the launcher does with a navigation of its login page. A frame's navigation is taken only
+// when it goes to the top document's site or follows the player's own action: a frame of another
+// site (an advertisement) that moves by itself never hands over a game.
+LoginNavigation DecideLoginNavigation(std::string_view url, std::string_view gameHeader,
+                                      const NavigationFacts& facts = {});
 
 // A completed page that shows the launcher's browsers: neither "about:blank" nor "javacript".
 bool ShouldUnhideBrowsers(std::string_view url);

@@ -128,14 +128,20 @@ void CLauncherStandardDlg::OnDocumentComplete(const QString& url) {
   }
 }
 
-void CLauncherStandardDlg::OnBeforeNavigate2(const QString& url, bool* cancel) {
+void CLauncherStandardDlg::OnBeforeNavigate2(const QString& url, bool* cancel,
+                                             const PageNavigation& facts) {
   if (gameAddressTaken) {
     // The launcher is closing with the first game address; nothing else loads meanwhile.
     if (cancel) *cancel = true;
     return;
   }
   const std::string text = codepage::Utf16ToSystem(url.toStdU16String());
-  switch (launcher::DecideLoginNavigation(text, theApp.GetConfig().GetGameHeader().view())) {
+  const std::string top = codepage::Utf16ToSystem(facts.topUrl.toString().toStdU16String());
+  launcher::NavigationFacts seen;
+  seen.topFrame = facts.topFrame;
+  seen.topAddress = top;
+  seen.playerActed = facts.playerActed;
+  switch (launcher::DecideLoginNavigation(text, theApp.GetConfig().GetGameHeader().view(), seen)) {
     case launcher::LoginNavigation::Pass:
       qCDebug(lcLauncher) << "navigation passes:" << url;
       return;

@@ -3,9 +3,11 @@
 // game address the login page navigates to, hands it to the application and closes the launcher.
 #include <QRect>
 #include <QString>
+#include <QWebEnginePage>  // before web/WebBrowser.h, which keeps a QPointer to one
 #include <vector>
 
 #include "skin/StandardDialog.h"
+#include "web/WebBrowser.h"
 
 class CLauncherTranslucentDlg;
 class CWebBrowserEx;
@@ -28,7 +30,7 @@ class CLauncherStandardDlg : public CStandardDialog {
   const std::vector<QRect>& GetPageRects() const { return pageRects; }
 
   void OnDocumentComplete(const QString& url);
-  void OnBeforeNavigate2(const QString& url, bool* cancel);
+  void OnBeforeNavigate2(const QString& url, bool* cancel, const PageNavigation& facts = {});
   void OnCommand(int controlId);
 
  protected:

@@ -18,7 +18,9 @@
 #include "web/ChatRules.h"
 #include "web/ExternalDispatch.h"
 #include "web/GameWindow.h"
+#include "web/PageRules.h"
 #include "web/WebBrowser.h"
+#include "web/WebUIController.h"
 
 // Chat window decisions (address lookup, page calls); off by default.
 Q_LOGGING_CATEGORY(lcChat, "launcher.chat", QtWarningMsg)
@@ -120,6 +122,8 @@ void CGmChatWnd::OnChatAddress(const LookupResult& address) {
   pageStarted = true;
   browser->SetTrustedFrameMarkers(
       {config->GetSettings().maxheader.str(), config->GetGameHeader().str()});
+  browser->SetTrustedHosts(pagerules::ParseHostList(config->GetSettings().trustedHosts.view()));
+  browser->controller()->SetGamePage(true);
   browser->Navigate("about:blank");
   browser->SetExternal(external.get());
   browser->ConnectUiController();

@@ -20,13 +20,35 @@ std::string HostOf(std::string_view address);
 // its own site.
 std::string SiteOf(std::string_view host);
 
-// Whether a window.external call from a document may act. The top document always may; a frame
-// may when its address contains one of the non-empty markers (the game and server-list address
-// markers), or when it is of the same site as the top document, or when its host is one of the
-// extra trusted hosts (exact, case-insensitive).
-bool IsTrustedCaller(std::string_view topAddress, std::string_view frameAddress, bool fromTop,
-                     const std::vector<std::string>& markers,
-                     const std::vector<std::string>& trustedHosts = {});
+// What a browser trusts with window.external: the site of the address the program loaded in it
+// (the game or chat page), the operator's address markers (game and server-list) and the hosts
+// the operator names (`trustedHosts`).
+struct TrustRule {
+  std::string homeAddress;
+  std::vector<std::string> markers;       // empty ones trust nothing
+  std::vector<std::string> trustedHosts;  // "game.example.net" or "*.example.net", any case
+};
+
+// The place an address names, without what a document may change about itself or what names no
+// place: "scheme://host[:port]/path", scheme and host lower-cased, userinfo, query and fragment
+// dropped. Empty for an address without an authority.
+std::string PlaceOf(std::string_view address);
+
+// The hosts of a `trustedHosts` value: separated by commas or blanks, lower-cased; entries that
+// are not host names or "*." patterns are dropped.
+std::vector<std::string> ParseHostList(std::string_view text);
+// Whether a host is named by an entry: exactly, or as a sub-host of a "*.suffix" entry.
+bool HostMatches(std::string_view host, std::string_view entry);
+
+// Whether the top document, at the address the engine reports, may drive window.external: an
+// http(s) document on the home address's site or on a trusted host, or whose place holds a marker.
+bool IsTrustedTop(const TrustRule& rule, std::string_view topAddress);
+// Whether a sub-frame whose document was loaded from `frameAddress` may: its place holds a marker,
+// its host is trusted, or it is of the same site as a trusted top document.
+bool IsTrustedFrame(const TrustRule& rule, std::string_view topAddress, std::string_view frameAddress);
+
+// Whether two http(s) addresses are of the same site (registrable domain).
+bool IsSameSite(std::string_view a, std::string_view b);
 
 // The lower-cased scheme of an address ("HTTP://x" -> "http"); empty when it has none.
 std::string SchemeOf(std::string_view address);

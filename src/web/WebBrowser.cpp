@@ -1,6 +1,8 @@
 #include "web/WebBrowser.h"
 
 #include <QDeadlineTimer>
+#include <algorithm>
+#include <QChildEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
@@ -19,8 +21,8 @@ QString FromSystem(const std::string& text) {
   return QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size()));
 }
 
-// The most sub-frame documents a browser keeps attachable; older ones answer no calls.
-constexpr std::size_t kKeptFrameDocuments = 64;
+// A bound on the frame documents kept for frames that went without saying so.
+constexpr std::size_t kKeptFrameDocuments = 1024;
 
 const char kRendererGaveUp[] =
     "网页在一分钟内多次意外终止，已停止重新加载。\n这是网页本身的问题，不是本程序的故障，请稍后再试。";
@@ -60,9 +62,16 @@ bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
   webView->setProperty("controlId", controlId);
 
   connect(page, &CWebUIController::NavigationRequested, this,
-          [this](const QUrl& url, bool /*isMainFrame*/, bool* cancel) {
-            emit BeforeNavigate2(url.toString(), cancel);
+          [this](const QUrl& url, bool isMainFrame, bool* cancel) {
+            PageNavigation facts;
+            facts.topFrame = isMainFrame;
+            facts.topUrl = page->url();
+            facts.playerActed = PlayerActedRecently();
+            emit BeforeNavigate2(url.toString(), cancel, facts);
           });
+  // The engine's view gets the player's input in a child widget it makes later.
+  webView->installEventFilter(this);
+  for (QObject* child : webView->children()) child->installEventFilter(this);
   connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
     if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus &&
         info.status() != QWebEngineLoadingInfo::LoadFailedStatus) {
@@ -73,6 +82,7 @@ bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
     emit DocumentComplete(info.url().toString(), true, document);
   });
   connect(page, &CWebUIController::FrameDocumentComplete, this, &CWebBrowser::OnFrameDocumentComplete);
+  connect(page, &CWebUIController::FrameDocumentGone, this, &CWebBrowser::OnFrameDocumentGone);
   connect(page, &QWebEnginePage::urlChanged, this, &CWebBrowser::OnUrlChanged);
   connect(page, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
@@ -86,19 +96,34 @@ bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
 }
 
 void CWebBrowser::OnFrameDocumentComplete(const QString& frameId, const QString& url) {
-  auto* frame = new CWebPageDocument(page, frameId, this);
-  frameDocuments.push_back(frame);
-  if (frameDocuments.size() > kKeptFrameDocuments) {
-    delete frameDocuments.front();
-    frameDocuments.pop_front();
+  CWebPageDocument*& frame = frameDocuments[frameId];
+  if (frame == nullptr) {
+    frame = new CWebPageDocument(page, frameId, this);
+    frameOrder.push_back(frameId);
   }
-  emit DocumentComplete(url, false, frame);
+  CWebPageDocument* completed = frame;
+  while (frameOrder.size() > kKeptFrameDocuments) {
+    delete frameDocuments.take(frameOrder.front());
+    frameOrder.pop_front();
+  }
+  emit DocumentComplete(url, false, completed);
+}
+
+void CWebBrowser::OnFrameDocumentGone(const QString& frameId) {
+  CWebPageDocument* frame = frameDocuments.take(frameId);
+  if (frame == nullptr) return;
+  frameOrder.erase(std::remove(frameOrder.begin(), frameOrder.end(), frameId), frameOrder.end());
+  delete frame;
 }
 
 void CWebBrowser::OnRenderProcessTerminated(int status) {
   if (status == QWebEnginePage::NormalTerminationStatus) return;
   QPointer<CWebBrowser> self(this);
   const bool again = crashes.Record(QDeadlineTimer::current().deadline());
+  // The renderer took every frame's document with it.
+  qDeleteAll(frameDocuments);
+  frameDocuments.clear();
+  frameOrder.clear();
   emit RenderProcessGone();
   if (self.isNull()) return;
   // Neither a load nor a message box may start inside the engine's notification.
@@ -128,6 +153,8 @@ void CWebBrowser::Navigate(const std::string& address) {
   QUrl url(text, QUrl::TolerantMode);
   if (url.scheme().isEmpty()) url = QUrl::fromUserInput(text);
   qCDebug(lcWeb) << "navigate" << url << "control" << id;
+  if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+    page->SetHomeAddress(url);
   page->load(url);
 }
 
@@ -148,6 +175,28 @@ void CWebBrowser::SetRedraw(bool on) {
   if (on) update();
 }
 
+bool CWebBrowser::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ChildAdded:
+      static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+      break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::TouchBegin:
+      lastPlayerInput.start();
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool CWebBrowser::PlayerActedRecently() const {
+  constexpr qint64 kActionMs = 5000;
+  return lastPlayerInput.isValid() && lastPlayerInput.elapsed() < kActionMs;
+}
+
 void CWebBrowser::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::black);
@@ -162,6 +211,10 @@ CWebBrowserEx::CWebBrowserEx(QWidget* parent) : CWebBrowser(parent) {}
 
 void CWebBrowserEx::SetTrustedFrameMarkers(const std::vector<std::string>& markers) {
   if (controller() != nullptr) controller()->SetTrustedFrameMarkers(markers);
+}
+
+void CWebBrowserEx::SetTrustedHosts(const std::vector<std::string>& hosts) {
+  if (controller() != nullptr) controller()->SetTrustedHosts(hosts);
 }
 
 void CWebBrowserEx::SetExternal(ClientCall* object) {
@@ -185,6 +238,8 @@ bool StartHostedPage(CWebBrowserEx& browser, const HostedPageParams& params) {
     browser.SetRedraw(false);
   }
   browser.SetTrustedFrameMarkers(params.trustedFrameMarkers);
+  browser.SetTrustedHosts(params.trustedHosts);
+  if (params.gamePage) browser.controller()->SetGamePage(true);
   browser.Navigate("about:blank");
   if (params.external != nullptr) browser.SetExternal(params.external);
   browser.ConnectUiController();

@@ -1,9 +1,11 @@
 #pragma once
 // The embedded browser control of every window, on Qt WebEngine.
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRect>
 #include <QUrl>
 #include <QWidget>
+#include <QHash>
 #include <deque>
 #include <string>
 #include <vector>
@@ -30,6 +32,13 @@ class CWebPageDocument : public QObject {
   QString frame;
 };
 
+// Who asks for a navigation, as the engine and the program's own input saw it.
+struct PageNavigation {
+  bool topFrame = true;
+  QUrl topUrl;               // the top document's address when the navigation was asked for
+  bool playerActed = false;  // the player pressed a key or a mouse button in the page just before
+};
+
 class CWebBrowser : public QWidget {  // paints black until the page shows
   Q_OBJECT
  public:
@@ -40,7 +49,9 @@ class CWebBrowser : public QWidget {  // paints black until the page shows
   // failure (no parent, or created already). The id is kept as property "controlId" and in the
   // object name "control<id>".
   virtual bool Create(int controlId, const QRect& rect, QWidget* parent);
-  void Navigate(const std::string& address);  // 8-bit text in the system code page
+  // 8-bit text in the system code page. A web address becomes the page's home: its site is
+  // the one trusted with window.external.
+  void Navigate(const std::string& address);
   CWebPageDocument* get_Document();           // current top document, null before any document
   void put_Width(int width);
   void put_Height(int height);
@@ -55,7 +66,7 @@ class CWebBrowser : public QWidget {  // paints black until the page shows
   // load event), with that document's address; `document` is the one to attach for script calls.
   void DocumentComplete(const QString& url, bool topFrame, CWebPageDocument* document);
   // Connected with Qt::DirectConnection: set *cancel = true to refuse the navigation (page stays).
-  void BeforeNavigate2(const QString& url, bool* cancel);
+  void BeforeNavigate2(const QString& url, bool* cancel, const PageNavigation& facts);
   // The page's renderer died; the page is loaded again unless it died too often (then a message
   // box has said so).
   void RenderProcessGone();
@@ -65,15 +76,25 @@ class CWebBrowser : public QWidget {  // paints black until the page shows
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ public:
+  // Whether the player pressed a key or a mouse button in the page within the last few seconds
+  // (as long as a browser treats an action as the player's).
+  bool PlayerActedRecently() const;
 
  private:
   void OnUrlChanged(const QUrl& url);
   void OnRenderProcessTerminated(int status);
   void OnFrameDocumentComplete(const QString& frameId, const QString& url);
+  void OnFrameDocumentGone(const QString& frameId);
 
   int id = 0;
+  QElapsedTimer lastPlayerInput;
   pagerules::CrashReload crashes;
-  std::deque<CWebPageDocument*> frameDocuments;  // the latest sub-frame documents, oldest first
+  // The sub-frame documents of the page by frame id, while their frames hold them.
+  QHash<QString, CWebPageDocument*> frameDocuments;
+  std::deque<QString> frameOrder;  // oldest first
   QWebEngineView* webView = nullptr;
   CWebUIController* page = nullptr;
   CWebPageDocument* document = nullptr;
@@ -86,6 +107,8 @@ class CWebBrowserEx : public CWebBrowser {
   void SetExternal(ClientCall* external);  // not owned; null = no window.external methods
   // Frames whose address holds one of these (system code page) may call window.external too.
   void SetTrustedFrameMarkers(const std::vector<std::string>& markers);
+  // Hosts the operator trusts besides the page's own site ("a.net", "*.a.net").
+  void SetTrustedHosts(const std::vector<std::string>& hosts);
   // Applies the UI policy (no context menu, no scroll bars, no selection, window.external) to
   // documents created from now on; false before Create.
   bool ConnectUiController();
@@ -103,6 +126,8 @@ struct HostedPageParams {
   bool hiddenUntilLoaded = false;
   ClientCall* external = nullptr;
   std::vector<std::string> trustedFrameMarkers;  // see CWebBrowserEx::SetTrustedFrameMarkers
+  std::vector<std::string> trustedHosts;         // see CWebBrowserEx::SetTrustedHosts
+  bool gamePage = false;                         // see CWebUIController::SetGamePage
   std::string address;
 };
 // False when Create fails; the remaining steps are then not done.

@@ -15,6 +15,8 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -149,12 +151,15 @@ const char kRelayScript[] = R"JS(
   var TAG = '__launcherRelay';
   var BATCH = 5000;
   var isTop = window === window.top;
+  // The address this document was created at, taken before any of the page's scripts ran: a
+  // document may change its own location afterwards (a fragment, history.replaceState).
+  var createdAt = location.href;
   var frameId = (function () {
     var parts = new Uint32Array(4);
     crypto.getRandomValues(parts);
     return Array.prototype.join.call(parts, '-');
   })();
-  function here() { return location.href; }
+  function here() { return createdAt; }
   function message(body) {
     body.s = SECRET;
     var m = {};
@@ -181,6 +186,9 @@ const char kRelayScript[] = R"JS(
     toTop({k: 'hello', href: here(), id: frameId});
     window.addEventListener('load', function () {
       toTop({k: 'complete', href: here(), id: frameId});
+    });
+    window.addEventListener('pagehide', function () {
+      toTop({k: 'gone', href: here(), id: frameId});
     });
     window.addEventListener('message', function (e) {
       var d = e.data;
@@ -215,10 +223,9 @@ const char kRelayScript[] = R"JS(
     if (remote) job(remote); else waiting.push(job);
   }
   function relay(calls, href, fromTop) {
-    var top = here();
     for (var i = 0; i < calls.length; i += BATCH) {
       (function (batch) {
-        send(function (r) { r.deliver(batch, href, top, fromTop); });
+        send(function (r) { r.deliver(batch, href, fromTop); });
       })(calls.slice(i, i + BATCH));
     }
   }
@@ -239,11 +246,14 @@ const char kRelayScript[] = R"JS(
       relay(m.c, m.href, false);
     } else if (m.k === 'hello' && typeof m.id === 'string') {
       frames[m.id] = {w: e.source, o: origin};
-      var top = here();
-      send(function (r) { r.frameCreated(m.id, m.href, top); });
+      send(function (r) { r.frameCreated(m.id, m.href); });
     } else if (m.k === 'complete' && typeof m.id === 'string') {
       frames[m.id] = {w: e.source, o: origin};
       send(function (r) { r.frameComplete(m.id, m.href); });
+    } else if (m.k === 'gone' && typeof m.id === 'string') {
+      var known = frames[m.id];
+      if (known && known.w === e.source) delete frames[m.id];
+      send(function (r) { r.frameGone(m.id); });
     } else if (m.k === 'result' && typeof m.call === 'number') {
       var outcome = m.r !== null && typeof m.r === 'object' ? m.r : {};
       send(function (r) { r.scriptResult(m.call, outcome); });
@@ -333,17 +343,41 @@ PageArg ToPageArg(const QJsonObject& packed) {
   return arg;
 }
 
+// Records the address of every sub-frame document the engine requests for its page, redirects
+// included: the program's own record of which documents are frames of the page.
+class FrameRequestRecorder : public QWebEngineUrlRequestInterceptor {
+ public:
+  explicit FrameRequestRecorder(CWebUIController* page) : QWebEngineUrlRequestInterceptor(page), page(page) {}
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeSubFrame)
+      page->RecordFrameAddress(info.requestUrl());
+  }
+
+ private:
+  CWebUIController* page;
+};
+
+// How many sub-frame addresses a page remembers.
+constexpr std::size_t kKeptFramePlaces = 4096;
+
+std::string ToSystem(const QString& text) { return codepage::Utf16ToSystem(text.toStdU16String()); }
+
+QString OriginText(const QUrl& url) {
+  return url.toString(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment |
+                      QUrl::RemoveUserInfo | QUrl::StripTrailingSlash);
+}
+
 }  // namespace
 
 ExternalBridge::ExternalBridge(CWebUIController* controller) : QObject(controller), owner(controller) {}
 
-void ExternalBridge::deliver(const QJsonArray& calls, const QString& frameUrl, const QString& topUrl,
-                             bool fromTop) {
+void ExternalBridge::deliver(const QJsonArray& calls, const QString& frameUrl, bool fromTop) {
   // A local file's document never reaches the program, whatever loaded it.
   if (owner->url().isLocalFile() || owner->url().scheme() == QLatin1String("file")) return;
-  if (!owner->TrustsCaller(frameUrl, topUrl, fromTop)) {
-    qCInfo(lcWeb) << "window.external calls of an untrusted frame dropped:" << frameUrl;
-    emit callsRefused(frameUrl);
+  if (!owner->TrustsCaller(frameUrl, fromTop)) {
+    qCInfo(lcWeb) << "window.external calls of an untrusted document dropped:"
+                  << (fromTop ? owner->url().toString() : frameUrl);
+    emit callsRefused(fromTop ? owner->url().toString() : frameUrl);
     return;
   }
   pending.push_back(calls);
@@ -356,8 +390,8 @@ void ExternalBridge::deliver(const QJsonArray& calls, const QString& frameUrl, c
   QMetaObject::invokeMethod(this, &ExternalBridge::DeliverPending, Qt::QueuedConnection);
 }
 
-void ExternalBridge::frameCreated(const QString& frameId, const QString& url, const QString& topUrl) {
-  if (owner->GetExternal() == nullptr || owner->TrustsCaller(url, topUrl, false)) return;
+void ExternalBridge::frameCreated(const QString& frameId, const QString& url) {
+  if (owner->GetExternal() == nullptr || owner->TrustsCaller(url, false)) return;
   qCDebug(lcWeb) << "frame not trusted with window.external:" << url;
   owner->runJavaScript(QStringLiteral("window.__launcherRefuseFrame && window.__launcherRefuseFrame(") +
                            QString::fromUtf8(QJsonDocument(QJsonArray{frameId}).toJson(QJsonDocument::Compact)) +
@@ -366,9 +400,16 @@ void ExternalBridge::frameCreated(const QString& frameId, const QString& url, co
 }
 
 void ExternalBridge::frameComplete(const QString& frameId, const QString& url) {
+  // Only documents the engine itself loaded as frames of this page count.
+  if (!owner->KnowsFrameAddress(url)) {
+    qCInfo(lcWeb) << "completion of a frame the engine did not load ignored:" << url;
+    return;
+  }
   qCDebug(lcWeb) << "frame document complete" << url;
   emit owner->FrameDocumentComplete(frameId, url);
 }
+
+void ExternalBridge::frameGone(const QString& frameId) { emit owner->FrameDocumentGone(frameId); }
 
 void ExternalBridge::scriptResult(int callId, const QJsonObject& outcome) {
   owner->OnScriptResult(callId, outcome.toVariantMap());
@@ -404,11 +445,11 @@ CWebUIController::CWebUIController(QObject* parent)
   // Nothing is ever handed to the desktop's opener by the engine: other schemes are refused.
   settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
   settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+  // Windows open on the player's gesture only (the engine's pop-up blocker).
+  settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  setUrlRequestInterceptor(new FrameRequestRecorder(this));
   connect(this, &QWebEnginePage::featurePermissionRequested, this,
-          [this](const QUrl& origin, QWebEnginePage::Feature feature) {
-            qCInfo(lcWeb) << "permission denied:" << feature << origin;
-            setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
-          });
+          &CWebUIController::OnFeaturePermissionRequested);
   connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
           [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
   connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
@@ -436,10 +477,66 @@ CWebUIController::~CWebUIController() = default;
 
 void CWebUIController::SetExternal(ClientCall* object) { external = object; }
 
-bool CWebUIController::TrustsCaller(const QString& frameUrl, const QString& topUrl, bool fromTop) const {
-  return pagerules::IsTrustedCaller(codepage::Utf16ToSystem(topUrl.toStdU16String()),
-                                    codepage::Utf16ToSystem(frameUrl.toStdU16String()), fromTop,
-                                    trustMarkers);
+void CWebUIController::SetHomeAddress(const QUrl& address) {
+  trust.homeAddress = ToSystem(address.toString(QUrl::FullyEncoded));
+}
+
+void CWebUIController::SetGamePage(bool on) {
+  gamePage = on;
+  // The game's music and effects start with the page, as in the game's own client.
+  settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, !on);
+  settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, on);
+}
+
+void CWebUIController::RecordFrameAddress(const QUrl& url) {
+  const QString place =
+      QString::fromStdString(pagerules::PlaceOf(url.toString(QUrl::FullyEncoded).toStdString()));
+  if (place.isEmpty() || framePlaces.contains(place)) return;
+  framePlaces.insert(place);
+  framePlaceOrder.push_back(place.toStdString());
+  if (framePlaceOrder.size() > kKeptFramePlaces) {
+    framePlaces.remove(QString::fromStdString(framePlaceOrder.front()));
+    framePlaceOrder.pop_front();
+  }
+}
+
+bool CWebUIController::KnowsFrameAddress(const QString& frameUrl) const {
+  // The relay reports addresses as the document's location gives them; the engine's are encoded.
+  const QString encoded = QUrl(frameUrl).toString(QUrl::FullyEncoded);
+  return framePlaces.contains(QString::fromStdString(pagerules::PlaceOf(encoded.toStdString())));
+}
+
+bool CWebUIController::TrustsCaller(const QString& frameUrl, bool fromTop) const {
+  const std::string top = ToSystem(url().toString(QUrl::FullyEncoded));
+  if (fromTop) return pagerules::IsTrustedTop(trust, top);
+  if (!KnowsFrameAddress(frameUrl)) return false;
+  return pagerules::IsTrustedFrame(trust, top, ToSystem(QUrl(frameUrl).toString(QUrl::FullyEncoded)));
+}
+
+bool CWebUIController::TrustsOrigin(const QUrl& origin) const {
+  const std::string top = ToSystem(url().toString(QUrl::FullyEncoded));
+  const std::string asked = ToSystem(origin.toString(QUrl::FullyEncoded));
+  if (pagerules::IsTrustedTop(trust, top) && pagerules::IsSameSite(top, asked)) return true;
+  if (pagerules::IsTrustedFrame(trust, top, asked)) return true;
+  // A frame trusted by the marker in its path: an origin of a loaded frame address that holds one.
+  const QString wanted = OriginText(origin);
+  for (const std::string& place : framePlaceOrder) {
+    if (OriginText(QUrl(QString::fromStdString(place))) == wanted &&
+        pagerules::IsTrustedFrame(trust, top, place))
+      return true;
+  }
+  return false;
+}
+
+void CWebUIController::OnFeaturePermissionRequested(const QUrl& origin, Feature feature) {
+  // Pointer lock is a game's own need; every other feature stays denied at once.
+  if (feature == MouseLock && gamePage && TrustsOrigin(origin)) {
+    qCInfo(lcWeb) << "pointer lock granted:" << origin;
+    setFeaturePermission(origin, feature, PermissionGrantedByUser);
+    return;
+  }
+  qCInfo(lcWeb) << "permission denied:" << feature << origin;
+  setFeaturePermission(origin, feature, PermissionDeniedByUser);
 }
 
 void CWebUIController::Connect() {
@@ -506,6 +603,7 @@ bool CWebUIController::acceptNavigationRequest(const QUrl& url, NavigationType t
   emit NavigationRequested(url, isMainFrame, &cancel);
   qCDebug(lcWeb) << "navigation" << url << "type" << type << "main frame" << isMainFrame
                  << (cancel ? "refused" : "accepted");
+  if (!cancel && !isMainFrame) RecordFrameAddress(url);
   return !cancel;
 }
 
@@ -514,10 +612,15 @@ QWidget* CWebUIController::OwnerWindow() const {
   return view != nullptr ? view->window() : nullptr;
 }
 
-bool CWebUIController::ShowScriptDialog(DialogKind kind, const QString& msg, QString* text) {
+bool CWebUIController::ShowScriptDialog(DialogKind kind, const QUrl& securityOrigin, const QString& msg,
+                                        QString* text) {
   if (dialogs.Stopped()) return false;
   QString caption = title();
   if (caption.isEmpty() || caption == url().toString()) caption = url().host();
+  // A frame of another site speaks for itself, never under the game's name.
+  const std::string top = ToSystem(url().toString(QUrl::FullyEncoded));
+  const std::string asker = ToSystem(securityOrigin.toString(QUrl::FullyEncoded));
+  if (!securityOrigin.isEmpty() && !pagerules::IsSameSite(top, asker)) caption = OriginText(securityOrigin);
   const std::string utf8Caption = caption.toStdString();
   if (dialogs.Record(QDeadlineTimer::current().deadline())) {
     if (platform::ShowMessageBox(utf8Caption, kStopDialogsQuestion, platform::MessageBoxButtons::OkCancel,
@@ -543,18 +646,18 @@ bool CWebUIController::ShowScriptDialog(DialogKind kind, const QString& msg, QSt
   return ok;
 }
 
-void CWebUIController::javaScriptAlert(const QUrl& /*securityOrigin*/, const QString& msg) {
-  ShowScriptDialog(DialogKind::Alert, msg, nullptr);
+void CWebUIController::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
+  ShowScriptDialog(DialogKind::Alert, securityOrigin, msg, nullptr);
 }
 
-bool CWebUIController::javaScriptConfirm(const QUrl& /*securityOrigin*/, const QString& msg) {
-  return ShowScriptDialog(DialogKind::Confirm, msg, nullptr);
+bool CWebUIController::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
+  return ShowScriptDialog(DialogKind::Confirm, securityOrigin, msg, nullptr);
 }
 
-bool CWebUIController::javaScriptPrompt(const QUrl& /*securityOrigin*/, const QString& msg,
+bool CWebUIController::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
                                         const QString& defaultValue, QString* result) {
   QString text = defaultValue;
-  if (!ShowScriptDialog(DialogKind::Prompt, msg, &text)) return false;
+  if (!ShowScriptDialog(DialogKind::Prompt, securityOrigin, msg, &text)) return false;
   if (result != nullptr) *result = text;
   return true;
 }

@@ -4,6 +4,8 @@
 // every frame's document, script dialogs as the program's message boxes, new windows, refused
 // foreign schemes and refused permissions.
 #include <QHash>
+#include <QSet>
+#include <QUrl>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
@@ -27,16 +29,17 @@ class ExternalBridge : public QObject {
  public:
   explicit ExternalBridge(CWebUIController* owner);
   // Each call: {n: method name, a: [{t: type tag, v: value}...]}, in the page's order, from the
-  // document at `frameUrl` (the top one when `fromTop`) while `topUrl` was the top document. The
-  // calls of untrusted frames are dropped; the others run from the application's event loop, not
+  // top document (`fromTop`) or the sub-frame document created at `frameUrl`. The calls of
+  // untrusted documents are dropped; the others run from the application's event loop, not
   // inside the engine's message dispatch.
-  Q_INVOKABLE void deliver(const QJsonArray& calls, const QString& frameUrl, const QString& topUrl,
-                           bool fromTop);
+  Q_INVOKABLE void deliver(const QJsonArray& calls, const QString& frameUrl, bool fromTop);
   // A sub-frame's document was created at `url`; a frame not trusted is told so, and its page
   // then sees the methods as unknown ones.
-  Q_INVOKABLE void frameCreated(const QString& frameId, const QString& url, const QString& topUrl);
+  Q_INVOKABLE void frameCreated(const QString& frameId, const QString& url);
   // A sub-frame's document finished loading (its load event).
   Q_INVOKABLE void frameComplete(const QString& frameId, const QString& url);
+  // A sub-frame's document went away (unloaded, replaced or reloaded).
+  Q_INVOKABLE void frameGone(const QString& frameId);
   // The outcome of a function called in a sub-frame: {missing}, {threw} or {value}.
   Q_INVOKABLE void scriptResult(int callId, const QJsonObject& outcome);
 
@@ -66,8 +69,25 @@ class CWebUIController : public QWebEnginePage {
   ClientCall* GetExternal() const { return external; }
   // Address markers (system code page) of frames trusted with window.external besides the top
   // document and the frames of its site; empty markers trust nothing.
-  void SetTrustedFrameMarkers(std::vector<std::string> markers) { trustMarkers = std::move(markers); }
-  bool TrustsCaller(const QString& frameUrl, const QString& topUrl, bool fromTop) const;
+  void SetTrustedFrameMarkers(std::vector<std::string> markers) { trust.markers = std::move(markers); }
+  // Hosts the operator trusts besides the home site ("a.net" or "*.a.net").
+  void SetTrustedHosts(std::vector<std::string> hosts) { trust.trustedHosts = std::move(hosts); }
+  // The address the program loads in this page: its site is the page's own.
+  void SetHomeAddress(const QUrl& address);
+  // Whether a call from the top document (`fromTop`) or from the sub-frame document loaded from
+  // `frameUrl` may act. Decided from the engine's addresses: the top document's current one, and
+  // for a frame only an address the engine has loaded as a sub-frame of this page.
+  bool TrustsCaller(const QString& frameUrl, bool fromTop) const;
+  // Whether a security origin ("scheme://host:port") belongs to a trusted document of this page.
+  bool TrustsOrigin(const QUrl& origin) const;
+  // Whether the engine has loaded this address (its place) as a sub-frame document of this page.
+  bool KnowsFrameAddress(const QString& frameUrl) const;
+  // Game and chat pages: media plays without a gesture, pointer lock and clipboard writes are
+  // granted to trusted documents, and their site's storage is kept.
+  void SetGamePage(bool on);
+  bool IsGamePage() const { return gamePage; }
+  // Called for every sub-frame address the engine requests (interceptor, navigations).
+  void RecordFrameAddress(const QUrl& url);
   // Installs the policy into documents created from now on; again = replaced, not doubled.
   void Connect();
   bool IsConnected() const { return connected; }
@@ -88,7 +108,9 @@ class CWebUIController : public QWebEnginePage {
  signals:
   // Emitted directly from the navigation decision: set *cancel to refuse (the page stays).
   void NavigationRequested(const QUrl& url, bool isMainFrame, bool* cancel);
+  // A sub-frame document the engine loaded finished loading, with the address it was loaded from.
   void FrameDocumentComplete(const QString& frameId, const QString& url);
+  void FrameDocumentGone(const QString& frameId);
   // The page asks for (on) or gives up (off) full screen. Set *accepted when the host follows.
   void PageFullScreenRequested(bool on, bool* accepted);
 
@@ -105,13 +127,18 @@ class CWebUIController : public QWebEnginePage {
  private:
   enum class DialogKind { Alert, Confirm, Prompt };
   // Shows one script dialog unless the player stopped them; false when not shown or cancelled.
-  bool ShowScriptDialog(DialogKind kind, const QString& msg, QString* text);
+  bool ShowScriptDialog(DialogKind kind, const QUrl& securityOrigin, const QString& msg, QString* text);
+  void OnFeaturePermissionRequested(const QUrl& origin, Feature feature);
   QWidget* OwnerWindow() const;
 
   ClientCall* external = nullptr;
   ExternalBridge* bridge = nullptr;
   QWebChannel* channel = nullptr;
-  std::vector<std::string> trustMarkers;
+  pagerules::TrustRule trust;
+  // Places of the sub-frame documents the engine has loaded in this page, oldest first.
+  std::deque<std::string> framePlaceOrder;
+  QSet<QString> framePlaces;
+  bool gamePage = false;
   QString secret;
   bool connected = false;
   bool silent = false;

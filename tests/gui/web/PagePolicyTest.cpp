@@ -143,9 +143,15 @@ class PagePolicyTest : public QObject {
     server->Page("/ad/frame", kCallerFrame);
     server->Page("/same/frame", kCallerFrame);
 
-    server->Page("/opener", R"HTML(<!DOCTYPE html><html><body>
+    server->Page("/opener", R"HTML(<!DOCTYPE html><html><body style="margin:0">
+<div id="pad" style="width:640px;height:300px"></div>
 <a id="blank" target="_blank" href="/popup?link">recharge</a>
-<script>document.cookie = 'session=player7; path=/';</script></body></html>)HTML");
+<script>document.cookie = 'session=player7; path=/';
+window.beats = 0;
+setInterval(function () { ++window.beats; }, 50);
+document.getElementById('pad').addEventListener('click', function () {
+  if (window.onPlayerClick) window.onPlayerClick();
+});</script></body></html>)HTML");
     server->Page("/popup", "<!DOCTYPE html><html><head><title>充值中心</title></head><body>pay</body></html>");
 
     server->Raw("/update.bin", "PAYLOAD-BYTES", "application/octet-stream",
@@ -279,7 +285,11 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     QWebEnginePage* page = browser->view()->page();
     QTRY_VERIFY_WITH_TIMEOUT(EvalJs(page, "document.cookie").toString().contains("session=player7"), 20000);
 
+    // Without the player's gesture a page opens nothing.
     EvalJs(page, "window.open('/popup?script'); 1");
+    EvalJs(page, "window.onPlayerClick = function () { window.open('/popup?script'); }; 1");
+    QCOMPARE(Popups().size(), std::size_t{0});
+    ClickPage(browser.get());
     QTRY_COMPARE_WITH_TIMEOUT(Popups().size(), std::size_t{1}, 20000);
     QPointer<CPopupWindow> scripted = Popups().front();
     QTRY_COMPARE_WITH_TIMEOUT(scripted->windowTitle(), QStringLiteral("充值中心"), 20000);
@@ -293,16 +303,26 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     QTRY_VERIFY_WITH_TIMEOUT(scripted.isNull(), 20000);
 
     EvalJs(page, "document.getElementById('blank').click(); 1");
+    EvalJs(page, "window.onPlayerClick = function () { document.getElementById('blank').click(); }; 1");
+    QCOMPARE(Popups().size(), std::size_t{0});
+    ClickPage(browser.get());
     QTRY_COMPARE_WITH_TIMEOUT(Popups().size(), std::size_t{1}, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(Popups().front()->page()->url().query() == QLatin1String("link"), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(EvalJs(Popups().front()->page(), "document.cookie").toString().contains("session=player7"),
                              20000);
     ClosePopups();
 
-    // A page cannot flood the desktop with windows.
-    EvalJs(page, "for (var i = 0; i < 12; ++i) window.open('/popup?n=' + i); 1");
-    QTRY_COMPARE_WITH_TIMEOUT(Popups().size(), pagerules::kMaxPopupWindows, 20000);
+    // A page cannot flood the desktop with windows, and goes on running after trying.
+    EvalJs(page, "window.onPlayerClick = function () {"
+                 "  for (var i = 0; i < 500; ++i) window.open('/popup?n=' + i); }; 1");
+    QElapsedTimer clock;
+    clock.start();
+    for (int click = 0; click < 8; ++click) ClickPage(browser.get());
+    QTRY_COMPARE_WITH_TIMEOUT(Popups().size(), pagerules::kMaxPopupWindows, 60000);
+    qInfo() << "five windows after" << clock.elapsed() << "ms";
     QCOMPARE(CWebUIController::OpenPopupCount(), static_cast<int>(pagerules::kMaxPopupWindows));
+    const int beats = EvalJs(page, "window.beats").toInt();
+    QTRY_VERIFY_WITH_TIMEOUT(EvalJs(page, "window.beats").toInt() > beats + 5, 20000);
     // The same window's targets navigate as usual.
     EvalJs(page, "location.href = '/popup?same'; 1");
     QTRY_COMPARE_WITH_TIMEOUT(page->url().query(), QStringLiteral("same"), 20000);
@@ -477,6 +497,12 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     params.address = server->Url(path);
     if (!StartHostedPage(*browser, params)) return nullptr;
     return browser;
+  }
+
+  // A real click of the player's into the page's top-left area.
+  static void ClickPage(CWebBrowserEx* browser, QPoint at = QPoint(100, 100)) {
+    QWidget* target = browser->view()->focusProxy() ? browser->view()->focusProxy() : browser->view();
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
   }
 
   static QObject* Bridge(CWebBrowserEx* browser) {

@@ -52,6 +52,32 @@ TEST(GameAddress, OnlyWebAddressesAreHandedOver) {
     EXPECT_EQ(DecideLoginNavigation(c.url, c.header), c.decision) << c.url << " / " << c.header;
 }
 
+TEST(GameAddress, FramesHandOverOnlyOnTheTopSiteOrThePlayersAction) {
+  const std::string top = "http://www.op.com/login";
+  const struct {
+    const char* url;
+    bool topFrame;
+    bool playerActed;
+    LoginNavigation decision;
+  } cases[] = {
+      {"http://s1.op.com/game/enter?sid=1", true, false, LoginNavigation::Take},
+      {"http://s1.op.com/game/enter?sid=1", false, false, LoginNavigation::Take},  // same site
+      {"http://ads.net/x?to=/game/enter", false, false, LoginNavigation::Pass},   // an ad by itself
+      {"http://ads.net/x?to=/game/enter", false, true, LoginNavigation::Take},    // the player clicked
+      {"http://ads.net/x?to=/game/enter", true, false, LoginNavigation::Take},    // the top itself
+      {"file:///game/enter", false, true, LoginNavigation::Refuse},
+      {"http://ads.net/x", false, false, LoginNavigation::Pass},
+  };
+  for (const auto& c : cases) {
+    NavigationFacts facts;
+    facts.topFrame = c.topFrame;
+    facts.topAddress = top;
+    facts.playerActed = c.playerActed;
+    EXPECT_EQ(DecideLoginNavigation(c.url, "/game/enter", facts), c.decision)
+        << c.url << " top " << c.topFrame << " acted " << c.playerActed;
+  }
+}
+
 TEST(Unhide, BlankAndJavacriptStayHidden) {
   EXPECT_FALSE(ShouldUnhideBrowsers("about:blank"));
   EXPECT_FALSE(ShouldUnhideBrowsers("http://x/?about:blank"));

@@ -9,42 +9,84 @@ namespace {
 
 using namespace pagerules;
 
+// A sub-frame's document: `frame` is the address it was loaded from, `top` the top document's.
 struct TrustCase {
   const char* top;
   const char* frame;
-  bool fromTop;
   bool trusted;
 };
 
-class TrustTest : public ::testing::TestWithParam<TrustCase> {};
+TrustRule Rule() {
+  TrustRule rule;
+  rule.homeAddress = "http://portal.game.cn/enter?sid=1";
+  rule.markers = {"/game/s", "", "login.game.cn/servers"};
+  rule.trustedHosts = ParseHostList("Pay.Partner.com, *.gm-widgets.org");
+  return rule;
+}
 
-TEST_P(TrustTest, Decides) {
+class FrameTrustTest : public ::testing::TestWithParam<TrustCase> {};
+
+TEST_P(FrameTrustTest, Decides) {
   const TrustCase& c = GetParam();
-  const std::vector<std::string> markers = {"/game/s", "", "login.game.cn/servers"};
-  EXPECT_EQ(IsTrustedCaller(c.top, c.frame, c.fromTop, markers, {"Pay.Partner.com"}), c.trusted)
-      << c.top << " / " << c.frame;
+  EXPECT_EQ(IsTrustedFrame(Rule(), c.top, c.frame), c.trusted) << c.top << " / " << c.frame;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Frames, TrustTest,
+    Frames, FrameTrustTest,
     ::testing::Values(
-        TrustCase{"http://portal.game.cn/", "http://ads.example.com/x", true, true},  // the top itself
-        TrustCase{"http://portal.game.cn/", "http://10.0.0.5:8080/game/s12?u=1", false, true},
-        TrustCase{"http://portal.game.cn/", "https://login.game.cn/servers", false, true},
-        TrustCase{"http://portal.game.cn/", "http://cdn.game.cn/frame", false, true},  // same site
-        TrustCase{"http://www.game.com.cn/", "http://pay.game.com.cn/", false, true},
-        TrustCase{"http://www.game.com.cn/", "http://other.com.cn/", false, false},  // public suffix
-        TrustCase{"http://portal.game.cn/", "http://ads.example.com/x", false, false},
-        TrustCase{"http://portal.game.cn/", "http://game.cn.evil.com/x", false, false},
-        TrustCase{"http://portal.game.cn/", "http://evil.com/?r=portal.game.cn", false, false},
-        TrustCase{"http://127.0.0.1:8000/", "http://127.0.0.1:9000/x", false, true},
-        TrustCase{"http://127.0.0.1:8000/", "http://localhost:8000/x", false, false},
-        TrustCase{"http://127.0.0.1:8000/", "http://127.0.0.2:8000/x", false, false},
-        TrustCase{"http://portal.game.cn/", "https://pay.partner.com/order", false, true},
-        TrustCase{"http://portal.game.cn/", "http://user@ads.example.com@portal.game.cn/", false, true},
-        TrustCase{"http://portal.game.cn/", "http://portal.game.cn@ads.example.com/", false, false},
-        TrustCase{"http://portal.game.cn/", "about:blank", false, false},
-        TrustCase{"http://portal.game.cn/", "file:///portal.game.cn/x", false, false}));
+        TrustCase{"http://portal.game.cn/", "http://10.0.0.5:8080/game/s12?u=1", true},  // marker in path
+        TrustCase{"http://portal.game.cn/", "https://login.game.cn/servers", true},  // marker in host+path
+        TrustCase{"http://portal.game.cn/", "http://cdn.game.cn/frame", true},  // same site as the top
+        TrustCase{"http://www.game.com.cn/", "http://pay.game.com.cn/", false},  // top is not home
+        TrustCase{"http://portal.game.cn/", "http://ads.example.com/x", false},
+        TrustCase{"http://portal.game.cn/", "http://game.cn.evil.com/x", false},
+        TrustCase{"http://portal.game.cn/", "http://evil.com/?r=portal.game.cn", false},
+        // Markers count only in the place: never in the query, the fragment or the userinfo.
+        TrustCase{"http://portal.game.cn/", "http://ads.example.com/ad.html?next=/game/s12", false},
+        TrustCase{"http://portal.game.cn/", "http://ads.example.com/ad.html#/game/s12", false},
+        TrustCase{"http://portal.game.cn/", "http://ads.example.com/ad2.html#/hiddengame/?sid=9999", false},
+        TrustCase{"http://portal.game.cn/", "http://login.game.cn%2Fservers@ads.example.com/", false},
+        TrustCase{"http://portal.game.cn/", "https://pay.partner.com/order", true},  // trusted host
+        TrustCase{"http://portal.game.cn/", "https://PAY.partner.com:8443/order", true},
+        TrustCase{"http://portal.game.cn/", "https://shop.pay.partner.com/", false},  // exact only
+        TrustCase{"http://portal.game.cn/", "https://chat.gm-widgets.org/w", true},  // "*." pattern
+        TrustCase{"http://portal.game.cn/", "https://gm-widgets.org/w", false},
+        TrustCase{"http://portal.game.cn/", "https://evilgm-widgets.org/w", false},
+        TrustCase{"http://portal.game.cn/", "http://user@ads.example.com@portal.game.cn/", true},
+        TrustCase{"http://portal.game.cn/", "http://portal.game.cn@ads.example.com/", false},
+        TrustCase{"http://portal.game.cn/", "about:blank", false},
+        TrustCase{"http://portal.game.cn/", "file:///portal.game.cn/x", false},
+        // A top document taken to another site trusts no frame of its own site.
+        TrustCase{"http://ads.example.com/landing", "http://ads.example.com/x", false},
+        TrustCase{"http://127.0.0.1:8000/", "http://localhost:8000/x", false}));
+
+TEST(TopTrust, FollowsTheHomeSiteTrustedHostsAndMarkers) {
+  const TrustRule rule = Rule();
+  EXPECT_TRUE(IsTrustedTop(rule, "http://portal.game.cn/play"));
+  EXPECT_TRUE(IsTrustedTop(rule, "https://www.game.cn/other"));  // same site, other host
+  EXPECT_TRUE(IsTrustedTop(rule, "http://10.0.0.5/game/s12"));   // marker in the path
+  EXPECT_TRUE(IsTrustedTop(rule, "https://pay.partner.com/"));
+  EXPECT_FALSE(IsTrustedTop(rule, "http://ads.example.com/landing"));
+  EXPECT_FALSE(IsTrustedTop(rule, "http://ads.example.com/landing?to=/game/s12"));
+  EXPECT_FALSE(IsTrustedTop(rule, "file:///portal.game.cn/"));
+  EXPECT_FALSE(IsTrustedTop(rule, "about:blank"));
+  TrustRule local;
+  local.homeAddress = "http://127.0.0.1:8000/game";
+  EXPECT_TRUE(IsTrustedTop(local, "http://127.0.0.1:9000/x"));
+  EXPECT_FALSE(IsTrustedTop(local, "http://localhost:8000/x"));
+  EXPECT_FALSE(IsTrustedTop(TrustRule{}, "http://127.0.0.1:8000/"));  // nothing handed over
+}
+
+TEST(Place, KeepsSchemeHostPortAndPathOnly) {
+  EXPECT_EQ(PlaceOf("HTTP://User:pw@Game.CN:8080/a/B?q=1#f"), "http://game.cn:8080/a/B");
+  EXPECT_EQ(PlaceOf("https://a.b/"), "https://a.b/");
+  EXPECT_EQ(PlaceOf("https://a.b?x#y"), "https://a.b");
+  EXPECT_EQ(PlaceOf("http://[::1]:81/p#x"), "http://[::1]:81/p");
+  EXPECT_EQ(PlaceOf("about:blank"), "");
+  EXPECT_EQ(ParseHostList(" a.com,*.B.net;;bad/host, *., c_d.com x.org"),
+            (std::vector<std::string>{"a.com", "*.b.net", "x.org"}));
+}
+
 
 TEST(SiteTest, HostsAndSites) {
   EXPECT_EQ(HostOf("HTTP://User:pw@Game.CN:80/path?q#f"), "game.cn");
