@@ -56,63 +56,6 @@ window.addEventListener('load', function () {
 });
 </script></body></html>)HTML";
 
-class MessageAnswers {
- public:
-  MessageAnswers() {
-    previous = platform::SetMessageBoxHandler([this](const platform::MessageBoxRequest& request) {
-      seen.push_back(request);
-      if (request.input != nullptr && !inputs.empty()) {
-        *request.input = inputs.front();
-        inputs.pop_front();
-      }
-      if (answers.empty()) return platform::MessageBoxResult::Ok;
-      const platform::MessageBoxResult answer = answers.front();
-      answers.pop_front();
-      return answer;
-    });
-  }
-  ~MessageAnswers() { platform::SetMessageBoxHandler(std::move(previous)); }
-  QStringList Texts() const {
-    QStringList texts;
-    for (const auto& request : seen) texts << QString::fromStdString(request.text);
-    return texts;
-  }
-  std::vector<platform::MessageBoxRequest> seen;
-  std::deque<platform::MessageBoxResult> answers;
-  std::deque<std::string> inputs;
-
- private:
-  platform::MessageBoxHandler previous;
-};
-
-class SaveAnswers {
- public:
-  SaveAnswers() {
-    previous = platform::SetSaveDialogHandler([this](const platform::SaveDialogRequest& request) {
-      seen.push_back(request);
-      return answer;
-    });
-  }
-  ~SaveAnswers() { platform::SetSaveDialogHandler(std::move(previous)); }
-  std::vector<platform::SaveDialogRequest> seen;
-  std::string answer;
-
- private:
-  platform::SaveDialogHandler previous;
-};
-
-std::vector<CPopupWindow*> Popups() {
-  std::vector<CPopupWindow*> found;
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* popup = qobject_cast<CPopupWindow*>(widget)) found.push_back(popup);
-  }
-  return found;
-}
-
-void ClosePopups() {
-  for (CPopupWindow* popup : Popups()) delete popup;
-}
-
 }  // namespace
 
 class PagePolicyTest : public QObject {
@@ -289,8 +232,7 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     EvalJs(page, "window.open('/popup?script'); 1");
     EvalJs(page, "window.onPlayerClick = function () { window.open('/popup?script'); }; 1");
     QCOMPARE(Popups().size(), std::size_t{0});
-    ClickPage(browser.get());
-    QTRY_COMPARE_WITH_TIMEOUT(Popups().size(), std::size_t{1}, 20000);
+    QVERIFY(ClickPageUntil(browser.get(), QPoint(100, 100), [] { return Popups().size() == 1; }));
     QPointer<CPopupWindow> scripted = Popups().front();
     QTRY_COMPARE_WITH_TIMEOUT(scripted->windowTitle(), QStringLiteral("充值中心"), 20000);
     QVERIFY(scripted->isVisible());
@@ -305,8 +247,7 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     EvalJs(page, "document.getElementById('blank').click(); 1");
     EvalJs(page, "window.onPlayerClick = function () { document.getElementById('blank').click(); }; 1");
     QCOMPARE(Popups().size(), std::size_t{0});
-    ClickPage(browser.get());
-    QTRY_COMPARE_WITH_TIMEOUT(Popups().size(), std::size_t{1}, 20000);
+    QVERIFY(ClickPageUntil(browser.get(), QPoint(100, 100), [] { return Popups().size() == 1; }));
     QTRY_VERIFY_WITH_TIMEOUT(Popups().front()->page()->url().query() == QLatin1String("link"), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(EvalJs(Popups().front()->page(), "document.cookie").toString().contains("session=player7"),
                              20000);
@@ -317,8 +258,9 @@ navigator.mediaDevices.getDisplayMedia({video: true})
                  "  for (var i = 0; i < 500; ++i) window.open('/popup?n=' + i); }; 1");
     QElapsedTimer clock;
     clock.start();
-    for (int click = 0; click < 8; ++click) ClickPage(browser.get());
-    QTRY_COMPARE_WITH_TIMEOUT(Popups().size(), pagerules::kMaxPopupWindows, 60000);
+    QVERIFY(ClickPageUntil(browser.get(), QPoint(100, 100),
+                           [] { return Popups().size() == pagerules::kMaxPopupWindows; }, 90000));
+    for (int click = 0; click < 3; ++click) ClickPage(browser.get());
     qInfo() << "five windows after" << clock.elapsed() << "ms";
     QCOMPARE(CWebUIController::OpenPopupCount(), static_cast<int>(pagerules::kMaxPopupWindows));
     const int beats = EvalJs(page, "window.beats").toInt();
@@ -497,12 +439,6 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     params.address = server->Url(path);
     if (!StartHostedPage(*browser, params)) return nullptr;
     return browser;
-  }
-
-  // A real click of the player's into the page's top-left area.
-  static void ClickPage(CWebBrowserEx* browser, QPoint at = QPoint(100, 100)) {
-    QWidget* target = browser->view()->focusProxy() ? browser->view()->focusProxy() : browser->view();
-    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
   }
 
   static QObject* Bridge(CWebBrowserEx* browser) {

@@ -6,7 +6,11 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QtTest>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -15,7 +19,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/MessageBox.h"
+#include "platform/SaveDialog.h"
 #include "web/GameWindow.h"
+#include "web/PopupWindow.h"
+#include "web/WebBrowser.h"
 
 // Serves fixed pages from 127.0.0.1 on a free port; counts the requests of each path.
 class TestHttpServer {
@@ -112,6 +120,83 @@ QVariant EvalJs(Page* page, const QString& script, int timeoutMs = 10000) {
   });
   if (!QTest::qWaitFor([&] { return answer->done; }, timeoutMs)) return {};
   return answer->value;
+}
+
+
+// Answers the program's message boxes in order (OK when nothing is queued) and records them.
+class MessageAnswers {
+ public:
+  MessageAnswers() {
+    previous = platform::SetMessageBoxHandler([this](const platform::MessageBoxRequest& request) {
+      seen.push_back(request);
+      if (request.input != nullptr && !inputs.empty()) {
+        *request.input = inputs.front();
+        inputs.pop_front();
+      }
+      if (answers.empty()) return platform::MessageBoxResult::Ok;
+      const platform::MessageBoxResult answer = answers.front();
+      answers.pop_front();
+      return answer;
+    });
+  }
+  ~MessageAnswers() { platform::SetMessageBoxHandler(std::move(previous)); }
+  QStringList Texts() const {
+    QStringList texts;
+    for (const auto& request : seen) texts << QString::fromStdString(request.text);
+    return texts;
+  }
+  std::vector<platform::MessageBoxRequest> seen;
+  std::deque<platform::MessageBoxResult> answers;
+  std::deque<std::string> inputs;
+
+ private:
+  platform::MessageBoxHandler previous;
+};
+
+class SaveAnswers {
+ public:
+  SaveAnswers() {
+    previous = platform::SetSaveDialogHandler([this](const platform::SaveDialogRequest& request) {
+      seen.push_back(request);
+      return answer;
+    });
+  }
+  ~SaveAnswers() { platform::SetSaveDialogHandler(std::move(previous)); }
+  std::vector<platform::SaveDialogRequest> seen;
+  std::string answer;
+
+ private:
+  platform::SaveDialogHandler previous;
+};
+
+inline std::vector<CPopupWindow*> Popups() {
+  std::vector<CPopupWindow*> found;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* popup = qobject_cast<CPopupWindow*>(widget)) found.push_back(popup);
+  }
+  return found;
+}
+
+inline void ClosePopups() {
+  for (CPopupWindow* popup : Popups()) delete popup;
+}
+
+// A real click of the player's into a browser's page, at `at` in the page.
+inline void ClickPage(CWebBrowser* browser, QPoint at = QPoint(100, 100)) {
+  QWidget* target = browser->view()->focusProxy() ? browser->view()->focusProxy() : browser->view();
+  QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+// Clicks into the page until `done` holds, as a player clicks again when nothing happened: the
+// engine routes a click into a frame only once it has composited that frame.
+template <typename Done>
+bool ClickPageUntil(CWebBrowser* browser, QPoint at, Done done, int timeoutMs = 30000) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (!deadline.hasExpired()) {
+    ClickPage(browser, at);
+    if (QTest::qWaitFor(done, 1000)) return true;
+  }
+  return done();
 }
 
 // Chromium refuses to run as root with its sandbox on: only then is it turned off. The browser
