@@ -51,7 +51,12 @@ pixels_of() {
   local count
   count=$(convert "$work/mask.png" -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null || echo 0)
   if [ "${count:-0}" -eq 0 ]; then echo "0 0 0"; return; fi
-  echo "$count $(convert "$work/mask.png" -trim -format '%[fx:int(page.x+w/2)] %[fx:int(page.y+h/2)]' info:)"
+  # The centre of the first area of that colour (a lamp, a button).
+  local centre
+  centre=$(convert "$work/mask.png" -define connected-components:verbose=true \
+             -connected-components 8 null: 2>/dev/null |
+           awk '$NF ~ /gray\(255\)|#FFFFFF|white/ { split($3, c, ","); printf "%d %d", c[1], c[2]; exit }')
+  echo "$count ${centre:-0 0}"
 }
 
 shown=0
