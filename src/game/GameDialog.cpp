@@ -117,6 +117,8 @@ bool CGameDialog::OnInitDialog() {
   connect(browser, &CWebBrowser::RenderProcessGone, this, [this] {
     pageFullScreen = false;
     pageEnteredFullScreen = false;
+    // The same game page comes back: the title it had stays, with no second server suffix.
+    if (gamePageCompleted) titleKeptOnReload = true;
   });
   HostedPageParams params;
   params.controlId = kBrowserId;
@@ -237,7 +239,12 @@ void CGameDialog::OnDocumentComplete(const QString& url, bool topFrame, CWebPage
       qCDebug(lcGame) << "game page complete:" << url;
       // The game's own document, also when it runs in a frame of a portal page.
       page.AttachDocument(document != nullptr ? document : browser->get_Document());
-      ComposeServerTitle(address);
+      if (titleKeptOnReload) {
+        titleKeptOnReload = false;
+      } else {
+        ComposeServerTitle(address);
+      }
+      gamePageCompleted = true;
       DrawTitle();
       // The page fills the area between the frame pieces of the state the window is in now.
       browser->setGeometry(BrowserRectNow());

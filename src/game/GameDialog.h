@@ -321,6 +321,10 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Something replaced set-up's title (a completed game page, page command 6): a server name
   // arriving later no longer extends it, just as it would not have had it come first.
   bool titleReplaced = false;
+  // A game page has completed; its renderer died and the page is being loaded again, so its
+  // next completion leaves the title as it is.
+  bool gamePageCompleted = false;
+  bool titleKeptOnReload = false;
   // Failure texts of the user-name and server-name lookups not shown yet, and the caption
   // they are shown under: the title the window had at set-up (UTF-8).
   std::optional<std::string> userNameFailure;
