@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test tier (unit, gui, desktop, e2e). GUI tiers run under Xvfb
-# when there is no display; the desktop tier starts a display of its own with a window manager
-# and a tray.
+# Builds everything and runs every test tier (unit, gui, desktop, e2e), then the core and its
+# unit tests once more under ThreadSanitizer with the concurrency stress tests (scripts/tsan.sh;
+# LAUNCHER_TSAN=0 leaves that out). GUI tiers run under Xvfb when there is no display; the
+# desktop tier starts a display of its own with a window manager and a tray.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -9,8 +10,14 @@ BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j2
 . scripts/webengine-env.sh
+status=0
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" \
-    ctest --test-dir "$BUILD" --output-on-failure -j2 "$@"
+  xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" \
+    ctest --test-dir "$BUILD" --output-on-failure -j2 "$@" || status=$?
+else
+  ctest --test-dir "$BUILD" --output-on-failure -j2 "$@" || status=$?
 fi
-exec ctest --test-dir "$BUILD" --output-on-failure -j2 "$@"
+if [ "${LAUNCHER_TSAN:-1}" != 0 ]; then
+  scripts/tsan.sh || status=1
+fi
+exit $status

@@ -58,6 +58,9 @@ void CGameDialog::setVisible(bool visible) {
     OnInitDialog();
   }
   QDialog::setVisible(visible);
+  // Failures that came while the window was not shown wait for it.
+  if (visible && (userNameFailure || serverNameFailure))
+    QMetaObject::invokeMethod(this, &CGameDialog::ShowLookupFailures, Qt::QueuedConnection);
 }
 
 bool CGameDialog::OnInitDialog() {
@@ -76,6 +79,7 @@ bool CGameDialog::OnInitDialog() {
   minWidth = game::MinimumExtent(settings.minGameWidth, work.width());
   minHeight = game::MinimumExtent(settings.minGameHeight, work.height());
   setWindowTitle(ToQt(settings.title.view()));
+  setUpTitle = codepage::SystemToUtf8(settings.title.view());
 
   QImage style;
   if (!LoadImageFromPackage(*config, "config/style.png", style)) return false;
@@ -113,6 +117,8 @@ bool CGameDialog::OnInitDialog() {
   connect(browser, &CWebBrowser::RenderProcessGone, this, [this] {
     pageFullScreen = false;
     pageEnteredFullScreen = false;
+    // The same game page comes back: the title it had stays, with no second server suffix.
+    if (gamePageCompleted) titleKeptOnReload = true;
   });
   HostedPageParams params;
   params.controlId = kBrowserId;
@@ -201,19 +207,25 @@ void CGameDialog::OnChatAddressLookup(const LookupResult& result) {
   }
 }
 
-void CGameDialog::ReportLookupFailure(const std::string& utf8Text) {
-  // One box at a time: a second failure waits for the first box to close.
-  lookupFailures.push_back(utf8Text);
-  if (!showingLookupFailure) ShowNextLookupFailure();
-}
-
-void CGameDialog::ShowNextLookupFailure() {
+void CGameDialog::ShowLookupFailures() {
+  // One box at a time, each over the shown window; a failure arriving while a box is up waits
+  // for the loop below.
+  if (showingLookupFailure || !isVisible()) return;
   showingLookupFailure = true;
-  while (!lookupFailures.empty()) {
-    const std::string text = lookupFailures.front();
-    lookupFailures.pop_front();
-    platform::ShowMessageBox(codepage::SystemToUtf8(config->GetSettings().title.view()), text,
-                             platform::MessageBoxButtons::Ok, this);
+  QPointer<CGameDialog> self(this);
+  for (;;) {
+    std::optional<std::string> text;
+    if (userNameFailure) {
+      text.swap(userNameFailure);
+    } else if (serverNameFailure && userLookup == nullptr) {
+      // The player name's failure, if any, comes first: the server name's waits for its answer.
+      text.swap(serverNameFailure);
+    } else {
+      break;
+    }
+    platform::ShowMessageBox(setUpTitle, *text, platform::MessageBoxButtons::Ok, this);
+    if (self.isNull()) return;
+    if (!isVisible()) break;
   }
   showingLookupFailure = false;
 }
@@ -227,7 +239,12 @@ void CGameDialog::OnDocumentComplete(const QString& url, bool topFrame, CWebPage
       qCDebug(lcGame) << "game page complete:" << url;
       // The game's own document, also when it runs in a frame of a portal page.
       page.AttachDocument(document != nullptr ? document : browser->get_Document());
-      ComposeServerTitle(address);
+      if (titleKeptOnReload) {
+        titleKeptOnReload = false;
+      } else {
+        ComposeServerTitle(address);
+      }
+      gamePageCompleted = true;
       DrawTitle();
       // The page fills the area between the frame pieces of the state the window is in now.
       browser->setGeometry(BrowserRectNow());

@@ -96,7 +96,8 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Answers of the set-up's lookups, applied on the window's thread in whatever order they
   // arrive: the player's name to the title band, the server's name to the title while set-up's
   // title stands (both in GameDialogTitle.cpp), the chat address to the chat window. A failure
-  // shows its text.
+  // shows its text under set-up's title once the window is shown: the player name's before the
+  // server name's.
   void OnUserNameLookup(const LookupResult& result);
   void OnServerNameLookup(const LookupResult& result);
   void OnChatAddressLookup(const LookupResult& result);
@@ -211,8 +212,7 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Runs `lookup` on a thread of its own; `apply` gets its answer on the window's thread.
   std::unique_ptr<net::BackgroundWork> StartLookup(Lookup lookup,
                                                    void (CGameDialog::*apply)(const LookupResult&));
-  void ReportLookupFailure(const std::string& utf8Text);
-  void ShowNextLookupFailure();
+  void ShowLookupFailures();
   bool PreTranslateMessage(QObject* target, QEvent* event);
   bool IsOwnWidget(QObject* target) const;
   // The chat window is this window's child but keeps its own keys and clicks.
@@ -321,7 +321,15 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Something replaced set-up's title (a completed game page, page command 6): a server name
   // arriving later no longer extends it, just as it would not have had it come first.
   bool titleReplaced = false;
-  std::deque<std::string> lookupFailures;  // shown one at a time, in arrival order
+  // A game page has completed; its renderer died and the page is being loaded again, so its
+  // next completion leaves the title as it is.
+  bool gamePageCompleted = false;
+  bool titleKeptOnReload = false;
+  // Failure texts of the user-name and server-name lookups not shown yet, and the caption
+  // they are shown under: the title the window had at set-up (UTF-8).
+  std::optional<std::string> userNameFailure;
+  std::optional<std::string> serverNameFailure;
+  std::string setUpTitle;
   bool showingLookupFailure = false;
   // Manual move/resize when the window system offers no system move.
   int dragCode = 0;

@@ -54,9 +54,10 @@ void CGameDialog::CutFrameBitmaps(const QImage& style) {
   const game::FrameCut cut = game::CutFramePieces(config->GetEdgeImages(), config->GetPictures());
   for (int i = 1; i <= game::kPieceCount; ++i) {
     const game::Rect& source = cut.sources[i - 1];
-    edgeBitmaps[i] = cut.present[i - 1]
-                         ? CutBitmap(style, source.left, source.top, source.width(), source.height())
-                         : QImage();
+    // The piece has the picture's size even where its area leaves the image.
+    edgeBitmaps[i] = cut.present[i - 1] ? CutBitmap(style, source.left, source.top,
+                                                    cut.sizes.W(i), cut.sizes.H(i))
+                                        : QImage();
     edgeWidths[i] = cut.sizes.W(i);
     edgeHeights[i] = cut.sizes.H(i);
   }

@@ -36,7 +36,9 @@ void CGameDialog::OnUserNameLookup(const LookupResult& result) {
     qCDebug(lcGame) << "player name" << ToQt(userName.view());
     update();
   }
-  if (result.kind == LookupResult::Failed) ReportLookupFailure(result.failureText);
+  if (result.kind == LookupResult::Failed) userNameFailure = result.failureText;
+  // Also without a failure of its own: a server name's failure may be waiting for this answer.
+  ShowLookupFailures();
 }
 
 void CGameDialog::OnServerNameLookup(const LookupResult& result) {
@@ -49,7 +51,10 @@ void CGameDialog::OnServerNameLookup(const LookupResult& result) {
       DrawTitle();
     }
   }
-  if (result.kind == LookupResult::Failed) ReportLookupFailure(result.failureText);
+  if (result.kind == LookupResult::Failed) {
+    serverNameFailure = result.failureText;
+    ShowLookupFailures();
+  }
 }
 
 void CGameDialog::SetTitleText(const std::string& text) {

@@ -4,35 +4,28 @@
 
 #include <cstring>
 
-namespace {
-
-char g_result[Ccommon::kResultBufferSize];
-
-}  // namespace
-
 Ccommon::~Ccommon() = default;
 
-const char* Ccommon::MD5Hex(const char* text) {
+std::string Ccommon::MD5Hex(const char* text) const {
   const std::size_t length = text ? std::strlen(text) : 0;
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int digestLength = 0;
   if (EVP_Digest(length ? text : "", length, digest, &digestLength, EVP_md5(), nullptr) != 1) {
-    // Without a digest there is nothing to sign with: an empty text, never stale bytes.
-    g_result[0] = '\0';
-    return g_result;
+    // Without a digest there is nothing to sign with: an empty text.
+    return std::string();
   }
   return ToHex(digest, digestLength);
 }
 
-const char* Ccommon::ToHex(const unsigned char* bytes, std::size_t count) {
+std::string Ccommon::ToHex(const unsigned char* bytes, std::size_t count) const {
   static const char kDigits[] = "0123456789abcdef";
   if (!bytes) count = 0;
   if (count > kMaxHexBytes) count = kMaxHexBytes;
-  char* out = g_result;
+  std::string hex;
+  hex.reserve(2 * count);
   for (std::size_t i = 0; i < count; ++i) {
-    *out++ = kDigits[bytes[i] >> 4];
-    *out++ = kDigits[bytes[i] & 0x0F];
+    hex += kDigits[bytes[i] >> 4];
+    hex += kDigits[bytes[i] & 0x0F];
   }
-  *out = '\0';
-  return g_result;
+  return hex;
 }

@@ -6,10 +6,12 @@
 
 namespace skin {
 
-// The pixels of `source` inside the area (x, y, width, height), clipped to the image: a cut never
-// allocates more than the image holds. An area that covers no pixel gives a null image (a
-// missing picture).
+// A new picture of the asked size holding the pixels of `source` from (x, y) on; whatever part
+// of the area lies outside the image is transparent, also when that is all of it. A size that
+// is not positive, or larger than an image may be (the package's image bounds), gives a null
+// image (a missing picture).
 QImage CutImage(const QImage& source, int x, int y, int width, int height);
+// The same for the area's left, top, width and height.
 QImage CutImage(const QImage& source, const Rect& area);
 
 }  // namespace skin

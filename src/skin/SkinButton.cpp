@@ -265,7 +265,10 @@ void CxSkinButton::paintEvent(QPaintEvent*) {
 std::array<QImage, 3> CutButtonImages(const QImage& style, const GamePicItem& picture) {
   const std::array<skin::Rect, 3> sources = skin::ButtonImageSources(picture);
   std::array<QImage, 3> images;
+  // Each image has the picture's size, wherever its area lies; a top past the 32-bit range
+  // saturates and stays outside the image.
   for (std::size_t k = 0; k < 3; ++k)
-    images[k] = skin::CutImage(style, sources[k]);
+    images[k] =
+        skin::CutImage(style, sources[k].left, sources[k].top, picture.width, picture.height);
   return images;
 }

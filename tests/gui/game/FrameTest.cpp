@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "BridgeSession.h"
 
@@ -115,6 +116,39 @@ class FrameTest : public QObject {
     session.Eval("document.getElementById('game').contentWindow.postMessage('close', '*'); 1");
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), kPageTimeoutMs);
     QCOMPARE(session.restarts.count, 0);
+  }
+
+  // The game page's renderer dies and the page is loaded again: the server suffix its address
+  // gave the title (a marker followed by "&") is not added a second time, crash after crash.
+  void rendererDeathKeepsTheTitle() {
+    const std::string path = std::string(demo::kMaxHeader) + "/frame?sid=12&u=1";
+    Session session;
+    QVERIFY(session.Open(Settings(), pages->Url(path)));
+    CGameDialog* dialog = session.dialog();
+    CWebBrowserEx* browser = dialog->GetBrowser();
+    QTRY_VERIFY_WITH_TIMEOUT(browser->view()->isVisible(), kPageTimeoutMs);
+    const QString title = Qt8(dialog->GetTitleText());
+    QVERIFY(title.endsWith(QString::fromUtf8(" [双线12服]")));
+    for (int crash = 0; crash < 2; ++crash) {
+      QTRY_VERIFY_WITH_TIMEOUT(!session.gamePage()->isLoading(), kPageTimeoutMs);
+      QSignalSpy gone(browser, &CWebBrowser::RenderProcessGone);
+      QSignalSpy complete(browser, &CWebBrowser::DocumentComplete);
+      const qint64 pid = session.gamePage()->renderProcessPid();
+      QVERIFY(pid > 0);
+      QCOMPARE(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+      QVERIFY(gone.wait(kPageTimeoutMs));
+      // The reloaded game document completes.
+      QTRY_VERIFY_WITH_TIMEOUT(
+          std::any_of(complete.begin(), complete.end(),
+                      [](const QList<QVariant>& args) {
+                        return args.at(0).toString().contains(QString(demo::kMaxHeader));
+                      }),
+          kPageTimeoutMs);
+      QTRY_VERIFY_WITH_TIMEOUT(!session.gamePage()->isLoading(), kPageTimeoutMs);
+      QCOMPARE(Qt8(dialog->GetTitleText()), title);
+    }
+    QVERIFY(browser->view()->isVisible());
+    QVERIFY(session.messages.seen.empty());
   }
 
   void pageFullScreenIsTheWindowsFullScreen() {

@@ -171,11 +171,12 @@ class GameDialogTest : public QObject {
     QVERIFY(window);
     CGameDialog* dialog = window->get();
     QVERIFY(dialog->IsSetUpComplete());
-    // Each failure is shown as its answer arrives, whichever comes first.
+    // Both failures are shown, the player name's first, under the window's title.
     QCOMPARE(messages->seen.size(), std::size_t{2});
-    std::vector<std::string> texts{messages->seen[0].text, messages->seen[1].text};
-    std::sort(texts.begin(), texts.end());
-    QCOMPARE(texts, (std::vector<std::string>{"访问当前服务器名失败", "访问用户名url失败"}));
+    QCOMPARE(messages->seen[0].text, std::string("访问用户名url失败"));
+    QCOMPARE(messages->seen[1].text, std::string("访问当前服务器名失败"));
+    QCOMPARE(messages->seen[0].caption, std::string("龙域"));
+    QCOMPARE(messages->seen[1].caption, std::string("龙域"));
     QCOMPARE(std::string(dialog->GetUserName()), std::string());
     QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域"));
     QVERIFY(dialog->GetBrowser() != nullptr);

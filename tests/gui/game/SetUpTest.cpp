@@ -28,6 +28,16 @@ LookupResult Answer(const char* utf8) {
   return result;
 }
 
+LookupResult Failure(const char* utf8) {
+  LookupResult result;
+  result.kind = LookupResult::Failed;
+  result.failureText = utf8;
+  return result;
+}
+
+const char kUserNameFailure[] = "访问用户名url失败";
+const char kServerNameFailure[] = "访问当前服务器名失败";
+
 PageArg Text(const char* utf8) {
   PageArg arg;
   arg.kind = PageArg::Kind::String;
@@ -210,6 +220,69 @@ class SetUpTest : public QObject {
     // The chat page loading changes neither name.
     QTRY_VERIFY_WITH_TIMEOUT(!chat->browser->view()->page()->isLoading(), kPageTimeoutMs);
     QCOMPARE(chat->windowTitle(), QString::fromUtf8("GM甲"));
+  }
+
+  // Both lookups fail: the player name's box comes before the server name's, whichever answer
+  // comes first, each captioned with set-up's title (not the server title the completed page
+  // composed meanwhile) and shown only while the window is.
+  void failureBoxesInOrderUnderTheSetUpTitle_data() {
+    QTest::addColumn<QString>("arrival");
+    QTest::newRow("both from the API") << "api";
+    QTest::newRow("server's failure first") << "SU";
+    QTest::newRow("user's failure first") << "US";
+    QTest::newRow("user's name, then server's failure") << "nS";
+    QTest::newRow("server's failure, then user's name") << "Sn";
+    QTest::newRow("both while the window is hidden") << "hidden";
+  }
+  void failureBoxesInOrderUnderTheSetUpTitle() {
+    QFETCH(QString, arrival);
+    DemoSiteProcess site;
+    QVERIFY2(site.Start({"--api-delay", "-1", "--api-status", "500"}), "the demo site did not start");
+    Session session;
+    QVERIFY(session.Open(Settings(site), GameAddress(site), false));
+    CGameDialog* dialog = session.dialog();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->GetBrowser()->view()->isVisible(), kPageTimeoutMs);
+    QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域 [双线12服]"));
+    QVERIFY(session.messages.seen.empty());
+
+    std::vector<std::string> expected = {kUserNameFailure, kServerNameFailure};
+    if (arrival == "api" || arrival == "hidden") {
+      if (arrival == "hidden") dialog->hide();
+      QVERIFY(Release(site));
+      QTRY_COMPARE_WITH_TIMEOUT(dialog->OutstandingLookups(), 0, kPageTimeoutMs);
+      if (arrival == "hidden") {
+        QCoreApplication::processEvents();
+        QVERIFY(session.messages.seen.empty());
+        dialog->show();
+        QTRY_COMPARE(session.messages.seen.size(), std::size_t{2});
+      }
+    } else {
+      for (const QChar event : arrival) {
+        switch (event.toLatin1()) {
+          case 'U':
+            dialog->OnUserNameLookup(Failure(kUserNameFailure));
+            break;
+          case 'n':
+            dialog->OnUserNameLookup(Answer("逍遥子"));
+            expected = {kServerNameFailure};
+            break;
+          case 'S':
+            dialog->OnServerNameLookup(Failure(kServerNameFailure));
+            // The player name's answer is still out: the server name's box waits for it.
+            if (arrival.startsWith('S')) QVERIFY(session.messages.seen.empty());
+            break;
+        }
+      }
+    }
+    std::vector<std::string> texts;
+    for (const platform::MessageBoxRequest& box : session.messages.seen) {
+      texts.push_back(box.text);
+      QCOMPARE(QString::fromStdString(box.caption), QString::fromUtf8("龙域"));
+      QCOMPARE(box.owner, static_cast<void*>(dialog));
+    }
+    QCOMPARE(texts, expected);
+    QCOMPARE(Qt8(dialog->GetTitleText()), QString::fromUtf8("龙域 [双线12服]"));
+    QVERIFY(dialog->isVisible());
   }
 
   // Without a server name on the title, the same holds for the name arriving before or after

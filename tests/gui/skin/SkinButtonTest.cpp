@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <memory>
 #include <string>
@@ -86,22 +88,90 @@ class SkinButtonTest : public QObject {
     skin::SetUrlOpener(std::move(previousOpener));
     host.reset();
   }
-  void cutsStayInsideTheImage() {
-    QImage style(100, 50, QImage::Format_ARGB32_Premultiplied);
-    style.fill(qRgba(10, 20, 30, 255));
-    // An area of 20000 x 20000 pixels past the image's corner takes only what the image holds.
-    const QImage corner = skin::CutImage(style, 90, 40, 20000, 20000);
-    QCOMPARE(corner.size(), QSize(10, 10));
-    QCOMPARE(corner.pixel(0, 0), style.pixel(90, 40));
-    QCOMPARE(skin::CutImage(style, 0, 0, 100, 50).size(), QSize(100, 50));
-    QVERIFY(skin::CutImage(style, 100, 0, 5, 5).isNull());
-    QVERIFY(skin::CutImage(style, 0, 0, 0, 10).isNull());
-    QVERIFY(skin::CutImage(style, 10, 10, -8000, 10).isNull());
-    QCOMPARE(skin::CutImage(style, INT_MIN, INT_MIN, INT_MAX, INT_MAX).size(), QSize(0, 0));
-    QCOMPARE(skin::CutImage(style, -2147483647, 0, 2147483647, 50).size(), QSize(0, 0));
-    QCOMPARE(skin::CutImage(style, 2147483600, 0, 2147483647, 50).size(), QSize(0, 0));
+  // A cut has the asked size wherever its area lies; what the image does not cover is
+  // transparent. Only sizes that are not positive or past the image bounds give no picture.
+  void cutsKeepTheirAskedSize_data() {
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("opaqueSource");
+    QTest::addColumn<bool>("picture");
+    QTest::newRow("inside") << 10 << 10 << 20 << 20 << false << true;
+    QTest::newRow("whole image") << 0 << 0 << 100 << 50 << false << true;
+    QTest::newRow("over the bottom-right corner") << 90 << 40 << 20 << 20 << false << true;
+    QTest::newRow("over the top-left corner") << -5 << -5 << 10 << 10 << false << true;
+    QTest::newRow("round the whole image") << -10 << -10 << 120 << 70 << false << true;
+    QTest::newRow("opaque image, overhanging") << 95 << 45 << 12 << 12 << true << true;
+    QTest::newRow("right of the image") << 100 << 0 << 5 << 5 << false << true;
+    QTest::newRow("below the image") << 0 << 50 << 30 << 20 << false << true;
+    QTest::newRow("far right") << 2147483600 << 0 << 30 << 20 << false << true;
+    QTest::newRow("far up-left") << INT_MIN << INT_MIN << 10 << 10 << false << true;
+    QTest::newRow("widest allowed") << 0 << 0 << 8192 << 1 << false << true;
+    QTest::newRow("no width") << 0 << 0 << 0 << 10 << false << false;
+    QTest::newRow("negative width") << 10 << 10 << -8000 << 10 << false << false;
+    QTest::newRow("wider than an image may be") << 0 << 0 << 8193 << 1 << false << false;
+    QTest::newRow("more pixels than an image may hold") << 0 << 0 << 4097 << 4097 << false << false;
+    QTest::newRow("largest numbers") << INT_MIN << INT_MIN << INT_MAX << INT_MAX << false << false;
+  }
+  void cutsKeepTheirAskedSize() {
+    QFETCH(int, x);
+    QFETCH(int, y);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, opaqueSource);
+    QFETCH(bool, picture);
+    QImage style(100, 50, opaqueSource ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+    for (int sy = 0; sy < style.height(); ++sy)
+      for (int sx = 0; sx < style.width(); ++sx)
+        style.setPixel(sx, sy, qRgba(sx * 2, sy * 4, 100, 255));
+    const QImage cut = skin::CutImage(style, x, y, width, height);
+    if (!picture) {
+      QVERIFY(cut.isNull());
+      return;
+    }
+    QCOMPARE(cut.size(), QSize(width, height));
+    int covered = 0;
+    for (int cy = 0; cy < cut.height(); ++cy) {
+      for (int cx = 0; cx < cut.width(); ++cx) {
+        const long long sx = static_cast<long long>(x) + cx;
+        const long long sy = static_cast<long long>(y) + cy;
+        const QRgb pixel = cut.pixel(cx, cy);
+        if (sx >= 0 && sy >= 0 && sx < style.width() && sy < style.height()) {
+          ++covered;
+          if (pixel != style.pixel(static_cast<int>(sx), static_cast<int>(sy)))
+            QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is not the image's").arg(cx).arg(cy)));
+        } else if (qAlpha(pixel) != 0) {
+          QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is not transparent").arg(cx).arg(cy)));
+        }
+      }
+    }
+    // Every pixel the image covers was seen above.
+    auto covering = [](long long from, long long size, long long extent) {
+      return std::max(0LL, std::min(from + size, extent) - std::max(from, 0LL));
+    };
+    QCOMPARE(static_cast<long long>(covered), covering(x, width, 100) * covering(y, height, 50));
   }
 
+  // A button picture hanging over the image's edge: each of its three images has the picture's
+  // size, the one wholly below the image too.
+  void buttonImagesKeepThePicturesSize() {
+    const QImage style = Solid(kNormal, QSize(100, 50));
+    GamePicItem picture;
+    picture.x = 80;
+    picture.y = 30;
+    picture.width = 30;
+    picture.height = 12;
+    picture.interval = 2;
+    picture.count = 3;
+    const std::array<QImage, 3> images = CutButtonImages(style, picture);
+    for (const QImage& image : images) QCOMPARE(image.size(), QSize(30, 12));
+    QCOMPARE(images[0].pixelColor(0, 0).rgb(), kNormal.rgb());
+    QCOMPARE(qAlpha(images[0].pixel(25, 0)), 0);
+    QCOMPARE(images[1].pixelColor(19, 5).rgb(), kNormal.rgb());  // rows 44..55 of the image
+    QCOMPARE(qAlpha(images[1].pixel(19, 6)), 0);
+    QCOMPARE(qAlpha(images[2].pixel(0, 0)), 0);
+  }
 
   void controlIdIsFindable() {
     QCOMPARE(host->findChild<CxSkinButton*>("control201"), button);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/Ccommon.h"
@@ -26,13 +28,13 @@ TEST(Ccommon, Rfc1321TestSuite) {
   };
   for (const Md5Case& c : cases) {
     Ccommon common;
-    EXPECT_STREQ(common.MD5Hex(c.text), c.hex) << '"' << c.text << '"';
+    EXPECT_EQ(common.MD5Hex(c.text), c.hex) << '"' << c.text << '"';
   }
 }
 
 TEST(Ccommon, NullTextIsTheEmptyDigest) {
   Ccommon common;
-  EXPECT_STREQ(common.MD5Hex(nullptr), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(common.MD5Hex(nullptr), "d41d8cd98f00b204e9800998ecf8427e");
 }
 
 TEST(Ccommon, DigestsGbkBytesAsTheyAre) {
@@ -45,21 +47,52 @@ TEST(Ccommon, DigestsGbkBytesAsTheyAre) {
   EXPECT_EQ(utf8, "a7bac2239fcdcb3a067903d8077c4a07");
 }
 
-TEST(Ccommon, ResultBufferIsSharedBetweenCalls) {
-  Ccommon first;
-  Ccommon second;
-  const char* a = first.MD5Hex("a");
-  const char* b = second.MD5Hex("abc");
-  EXPECT_EQ(a, b);
-  EXPECT_STREQ(a, "900150983cd24fb0d6963f7d28e17f72");
+TEST(Ccommon, EachCallKeepsItsOwnResult) {
+  Ccommon common;
+  const std::string a = common.MD5Hex("a");
+  const std::string b = common.MD5Hex("abc");
+  EXPECT_EQ(a, "0cc175b9c0f1b6a831c399e269772661");
+  EXPECT_EQ(b, "900150983cd24fb0d6963f7d28e17f72");
+}
+
+// The set-up lookups sign on threads of their own at the same time: every signature made
+// concurrently is the one made alone.
+TEST(Ccommon, SigningFromSeveralThreadsGivesTheSingleThreadedResults) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 64; ++i)
+    texts.push_back("demodragonrealms" + std::to_string(i) + (i % 2 ? "1" : "2") + "#k\xD6\xD0" +
+                    std::string(static_cast<std::size_t>(i), 'x'));
+  std::vector<std::string> expected;
+  for (const std::string& text : texts) expected.push_back(Ccommon().MD5Hex(text.c_str()));
+
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 400;
+  std::atomic<int> ready{0};
+  std::vector<int> wrong(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      ready.fetch_add(1);
+      while (ready.load() < kThreads) std::this_thread::yield();
+      for (int round = 0; round < kRounds; ++round) {
+        for (std::size_t i = static_cast<std::size_t>(t); i < texts.size() + t; ++i) {
+          const std::size_t k = i % texts.size();
+          Ccommon common;
+          if (common.MD5Hex(texts[k].c_str()) != expected[k]) ++wrong[t];
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], 0) << "thread " << t;
 }
 
 TEST(Ccommon, ToHexWritesLowercaseHighNibbleFirst) {
   const unsigned char bytes[] = {0x00, 0x01, 0x7f, 0x80, 0xab, 0xff};
   Ccommon common;
-  EXPECT_STREQ(common.ToHex(bytes, sizeof bytes), "00017f80abff");
-  EXPECT_STREQ(common.ToHex(bytes, 0), "");
-  EXPECT_STREQ(common.ToHex(nullptr, 5), "");
+  EXPECT_EQ(common.ToHex(bytes, sizeof bytes), "00017f80abff");
+  EXPECT_EQ(common.ToHex(bytes, 0), "");
+  EXPECT_EQ(common.ToHex(nullptr, 5), "");
 }
 
 TEST(Ccommon, ToHexCutsWhatDoesNotFitTheBuffer) {
