@@ -4,14 +4,14 @@
 #include <QCloseEvent>
 #include <QPainter>
 #include <QRegion>
-#include <QTimerEvent>
 #include <QWindow>
 
 #include "skin/PixelRegion.h"
+#include "skin/ShapeSource.h"
 
 namespace {
-// How often the shape follows what the controls show while the window is up.
-constexpr int kShapeRefreshMs = 200;
+// How soon after a control repainted the shape follows: one update for a burst of frames.
+constexpr int kShapeSettleMs = 150;
 }  // namespace
 
 CStandardDialog::CStandardDialog(int templateId, QRgb colourKey, QWidget* parent)
@@ -19,6 +19,10 @@ CStandardDialog::CStandardDialog(int templateId, QRgb colourKey, QWidget* parent
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   setAttribute(Qt::WA_TranslucentBackground);
   setModal(false);
+  repaintTimer = new QTimer(this);
+  repaintTimer->setSingleShot(true);
+  repaintTimer->setInterval(kShapeSettleMs);
+  connect(repaintTimer, &QTimer::timeout, this, &CStandardDialog::UpdateInputMask);
   UpdateInputMask();
 }
 
@@ -52,11 +56,18 @@ void CStandardDialog::childEvent(QChildEvent* event) {
   QDialog::childEvent(event);
   if (!event->child()->isWidgetType()) return;
   if (event->added()) {
-    event->child()->installEventFilter(this);
+    Watch(event->child());
   } else if (event->removed()) {
     event->child()->removeEventFilter(this);
   }
   ScheduleInputMask();
+}
+
+void CStandardDialog::Watch(QObject* object) {
+  // Every widget below a control: a page draws in a widget its view makes later.
+  object->installEventFilter(this);
+  for (QObject* child : object->children())
+    if (child->isWidgetType()) Watch(child);
 }
 
 bool CStandardDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -66,11 +77,24 @@ bool CStandardDialog::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Show:
     case QEvent::Hide:
       if (watched->parent() == this) ScheduleInputMask();
+      else ScheduleAfterRepaint();
+      break;
+    case QEvent::ChildAdded:
+      if (auto* added = static_cast<QChildEvent*>(event)->child(); added->isWidgetType()) Watch(added);
+      break;
+    case QEvent::Paint:
+    case QEvent::UpdateRequest:
+      // Grabbing a control paints it: that is no change of what it shows.
+      if (!updatingMask) ScheduleAfterRepaint();
       break;
     default:
       break;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void CStandardDialog::ScheduleAfterRepaint() {
+  if (isVisible() && !repaintTimer->isActive()) repaintTimer->start();
 }
 
 void CStandardDialog::resizeEvent(QResizeEvent* event) {
@@ -102,12 +126,26 @@ void CStandardDialog::UpdateInputMask() {
   maskPending = false;
   if (updatingMask) return;
   updatingMask = true;
+  ++shapeUpdates;
+  repaintTimer->stop();
   QRegion shown;
   for (QObject* object : children()) {
     auto* child = qobject_cast<QWidget*>(object);
     if (!child || child->isWindow() || child->isHidden()) continue;
     if (child->width() <= 0 || child->height() <= 0) continue;
-    shown += ShownRegion(child->grab().toImage(), colourKey, child->pos());
+    QImage face;
+    auto* source = dynamic_cast<IShapeSource*>(child);
+    if (source != nullptr) {
+      // A control that cannot yet give its pixels shows its whole area: never a hole where a
+      // page is about to show.
+      if (!source->ShownFace(&face) || face.size() != child->size()) {
+        shown += child->geometry();
+        continue;
+      }
+    } else {
+      face = child->grab().toImage();
+    }
+    shown += ShownRegion(face, colourKey, child->pos());
   }
   updatingMask = false;
   // An empty mask would mean "no mask"; a region outside the window means "nothing".
@@ -119,22 +157,12 @@ void CStandardDialog::UpdateInputMask() {
 
 void CStandardDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (maskTimer == 0) maskTimer = startTimer(kShapeRefreshMs);
   ScheduleInputMask();
 }
 
 void CStandardDialog::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
-  if (maskTimer != 0) killTimer(maskTimer);
-  maskTimer = 0;
-}
-
-void CStandardDialog::timerEvent(QTimerEvent* event) {
-  if (event->timerId() != maskTimer) {
-    QDialog::timerEvent(event);
-    return;
-  }
-  UpdateInputMask();
+  repaintTimer->stop();
 }
 
 void CStandardDialog::CloseOwner() {

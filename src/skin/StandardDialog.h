@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRegion>
 #include <QRgb>
+#include <QTimer>
 #include <string>
 
 #include "config/FixedText.h"
@@ -45,20 +46,24 @@ class CStandardDialog : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
-  void timerEvent(QTimerEvent* event) override;
 
  public:
   // The window's shape: where its controls show something other than the key colour. Only
   // there is the window seen and does it take the mouse; elsewhere the frame below shows and
-  // gets it. Controls change their faces by themselves (a page repaints), so it is refreshed
-  // while the window is shown.
+  // gets it. Controls change their faces by themselves (a page repaints): the shape follows
+  // when they do, and nothing is done while nothing changes.
   void UpdateInputMask();
+  // How often the shape has been worked out (tests: nothing is done at rest).
+  int ShapeUpdates() const { return shapeUpdates; }
   // The part of a control's face `face`, placed at `at`, that is not the key colour.
   static QRegion ShownRegion(const QImage& face, QRgb colourKey, const QPoint& at);
 
  private:
   // The mask is brought up to date once the current burst of child changes is over.
   void ScheduleInputMask();
+  // A control repainted: the mask follows, at most every kShapeSettleMs.
+  void ScheduleAfterRepaint();
+  void Watch(QObject* object);
   void CloseOwner();
 
   int templateId;
@@ -69,5 +74,6 @@ class CStandardDialog : public QDialog {
   bool maskPending = false;
   bool updatingMask = false;  // grabbing a control sends it events that would ask again
   QRegion currentMask;
-  int maskTimer = 0;
+  QTimer* repaintTimer = nullptr;
+  int shapeUpdates = 0;
 };

@@ -120,6 +120,7 @@ void CWebBrowser::OnRenderProcessTerminated(int status) {
   if (status == QWebEnginePage::NormalTerminationStatus) return;
   QPointer<CWebBrowser> self(this);
   const bool again = crashes.Record(QDeadlineTimer::current().deadline());
+  pageDrawn = false;
   // The renderer took every frame's document with it.
   qDeleteAll(frameDocuments);
   frameDocuments.clear();
@@ -169,6 +170,7 @@ void CWebBrowser::put_Silent(bool silent) {
 }
 
 void CWebBrowser::SetRedraw(bool on) {
+  if (!on) pageDrawn = false;
   setUpdatesEnabled(on);
   if (webView == nullptr) return;
   webView->setVisible(on);
@@ -180,6 +182,12 @@ bool CWebBrowser::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ChildAdded:
       static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
       break;
+    case QEvent::Paint:
+      // The engine draws into a widget of its view: a document (not the blank start) is shown.
+      if (watched != webView && webView != nullptr && webView->isVisible() && page != nullptr &&
+          !page->url().isEmpty() && page->url().scheme() != QLatin1String("about"))
+        pageDrawn = true;
+      break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
@@ -190,6 +198,27 @@ bool CWebBrowser::eventFilter(QObject* watched, QEvent* event) {
       break;
   }
   return QWidget::eventFilter(watched, event);
+}
+
+bool CWebBrowser::ShownFace(QImage* face) {
+  if (!pageDrawn || webView == nullptr || !webView->isVisible()) return false;
+  const QImage grabbed = webView->grab().toImage();
+  if (grabbed.isNull() || grabbed.size() != size()) return false;
+  // Nothing but one colour is an engine that has not given its pixels, not a page.
+  const QRgb first = grabbed.pixel(0, 0);
+  bool uniform = true;
+  for (int y = 0; y < grabbed.height() && uniform; ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(grabbed.constScanLine(y));
+    if (grabbed.format() != QImage::Format_RGB32 && grabbed.format() != QImage::Format_ARGB32 &&
+        grabbed.format() != QImage::Format_ARGB32_Premultiplied) {
+      for (int x = 0; x < grabbed.width() && uniform; ++x) uniform = grabbed.pixel(x, y) == first;
+      continue;
+    }
+    for (int x = 0; x < grabbed.width() && uniform; ++x) uniform = line[x] == first;
+  }
+  if (uniform) return false;
+  *face = grabbed;
+  return true;
 }
 
 bool CWebBrowser::PlayerActedRecently() const {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "skin/ShapeSource.h"
 #include "web/PageRules.h"
 
 class ClientCall;
@@ -39,7 +40,7 @@ struct PageNavigation {
   bool playerActed = false;  // the player pressed a key or a mouse button in the page just before
 };
 
-class CWebBrowser : public QWidget {  // paints black until the page shows
+class CWebBrowser : public QWidget, public IShapeSource {  // paints black until the page shows
   Q_OBJECT
  public:
   explicit CWebBrowser(QWidget* parent = nullptr);
@@ -82,6 +83,8 @@ class CWebBrowser : public QWidget {  // paints black until the page shows
   // Whether the player pressed a key or a mouse button in the page within the last few seconds
   // (as long as a browser treats an action as the player's).
   bool PlayerActedRecently() const;
+  // The page's pixels once the engine has drawn a document in the shown view; false before.
+  bool ShownFace(QImage* face) override;
 
  private:
   void OnUrlChanged(const QUrl& url);
@@ -91,6 +94,7 @@ class CWebBrowser : public QWidget {  // paints black until the page shows
 
   int id = 0;
   QElapsedTimer lastPlayerInput;
+  bool pageDrawn = false;  // the engine has drawn a document since the view was last shown
   pagerules::CrashReload crashes;
   // The sub-frame documents of the page by frame id, while their frames hold them.
   QHash<QString, CWebPageDocument*> frameDocuments;

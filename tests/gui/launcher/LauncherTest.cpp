@@ -120,6 +120,29 @@ class LauncherTest : public QObject {
     QCOMPARE(browser->size(), QSize(360, 220));
   }
 
+  void theLoginPageIsInTheShapeAndTheShapeFollowsOnlyChanges() {
+    QVERIFY(Start(LoginPackage("/game/enter", site.Url("/login"))));
+    CWebBrowserEx* browser = Inner()->GetBrowsers()[0];
+    QTRY_COMPARE_WITH_TIMEOUT(browser->size(), QSize(360, 220), kPageTimeout);
+    const QRect page = browser->geometry();
+    const QPoint left = page.topLeft() + QPoint(60, 110);
+    const QPoint right = page.topLeft() + QPoint(300, 110);
+    // The dark page shows and takes the mouse wherever it is not black.
+    QTRY_VERIFY_WITH_TIMEOUT(Inner()->mask().contains(left) && Inner()->mask().contains(right), kPageTimeout);
+    // At rest the shape is not worked out again: an interval in which the page draws nothing.
+    QTRY_VERIFY_WITH_TIMEOUT(!browser->view()->page()->isLoading(), kPageTimeout);
+    QTest::qWait(500);
+    const int updates = Inner()->ShapeUpdates();
+    QTest::qWait(2000);
+    QCOMPARE(Inner()->ShapeUpdates(), updates);
+    // Black the page then shows is the frame's: the shape follows the page's change.
+    browser->view()->page()->runJavaScript(QStringLiteral(
+        "document.body.insertAdjacentHTML('beforeend', '<div style=\"position:fixed;left:0;top:0;"
+        "width:50%;height:100%;background:#000;z-index:9\"></div>'); 1"));
+    QTRY_VERIFY_WITH_TIMEOUT(!Inner()->mask().contains(left), kPageTimeout);
+    QVERIFY(Inner()->mask().contains(right));
+  }
+
   void serverLinkIsTakenCancelledAndBothWindowsClose() {
     const std::string game = site.Url("/game/enter?serverid=3&skey=1003");
     QVERIFY(Start(LoginPackage("/game/enter", site.Url("/login?auto=" + Encoded(game)))));
