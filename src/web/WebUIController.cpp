@@ -183,6 +183,12 @@ const char kRelayScript[] = R"JS(
       try { calls = JSON.parse(e.detail); } catch (x) { return; }
       if (Array.isArray(calls)) toTop({k: 'calls', href: here(), c: calls});
     }, true);
+    // The engine grants the mouse to the page as a whole: a frame the program does not trust
+    // gives it back at once.
+    var refusedHere = false;
+    document.addEventListener('pointerlockchange', function () {
+      if (refusedHere && document.pointerLockElement) document.exitPointerLock();
+    }, true);
     toTop({k: 'hello', href: here(), id: frameId});
     window.addEventListener('load', function () {
       toTop({k: 'complete', href: here(), id: frameId});
@@ -197,6 +203,8 @@ const char kRelayScript[] = R"JS(
       var m = d[TAG];
       if (m === null || typeof m !== 'object' || m.to !== frameId || e.source !== window.top) return;
       if (m.k === 'refused') {
+        refusedHere = true;
+        if (document.pointerLockElement) document.exitPointerLock();
         window.dispatchEvent(new CustomEvent('__launcher_refused'));
         return;
       }
