@@ -22,6 +22,7 @@
 #include "web/ClientCall.h"
 #include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
+#include "web/WebUIController.h"
 
 Q_LOGGING_CATEGORY(lcGame, "launcher.game", QtWarningMsg)
 
@@ -278,7 +279,9 @@ bool CGameDialog::eventFilter(QObject* watched, QEvent* event) {
 bool CGameDialog::PreTranslateMessage(QObject* target, QEvent* event) {
   if (event->type() == QEvent::KeyPress && pageFullScreen &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-    // As in a browser, Escape ends the page's full screen; the page's answer leaves the state.
+    // As in a browser, Escape first gives back a mouse the page holds, then ends the page's full
+    // screen; the page's answer leaves the state.
+    if (browser != nullptr && browser->controller()->TakePointerLockGrant()) return false;
     ExitPageFullScreen();
     return true;
   }

@@ -540,6 +540,7 @@ void CWebUIController::OnFeaturePermissionRequested(const QUrl& origin, Feature 
   // Pointer lock is a game's own need; every other feature stays denied at once.
   if (feature == MouseLock && gamePage && TrustsOrigin(origin)) {
     qCInfo(lcWeb) << "pointer lock granted:" << origin;
+    pointerLockGranted = true;
     setFeaturePermission(origin, feature, PermissionGrantedByUser);
     return;
   }

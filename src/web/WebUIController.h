@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "web/PageRules.h"
@@ -86,6 +87,9 @@ class CWebUIController : public QWebEnginePage {
   // granted to trusted documents, and their site's storage is kept.
   void SetGamePage(bool on);
   bool IsGamePage() const { return gamePage; }
+  // True once after the page was given the mouse (pointer lock): the next Escape is the page's,
+  // which gives the mouse back, as in a browser.
+  bool TakePointerLockGrant() { return std::exchange(pointerLockGranted, false); }
   // Called for every sub-frame address the engine requests (interceptor, navigations).
   void RecordFrameAddress(const QUrl& url);
   // Installs the policy into documents created from now on; again = replaced, not doubled.
@@ -139,6 +143,7 @@ class CWebUIController : public QWebEnginePage {
   std::deque<std::string> framePlaceOrder;
   QSet<QString> framePlaces;
   bool gamePage = false;
+  bool pointerLockGranted = false;
   QString secret;
   bool connected = false;
   bool silent = false;
