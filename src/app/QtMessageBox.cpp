@@ -1,5 +1,6 @@
 #include "app/QtMessageBox.h"
 
+#include <QAbstractButton>
 #include <QInputDialog>
 #include <QLoggingCategory>
 #include <QMessageBox>
@@ -32,6 +33,10 @@ platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& r
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);
     box.setEscapeButton(QMessageBox::Cancel);
+    if (!request.okText.empty())
+      box.button(QMessageBox::Ok)->setText(QString::fromStdString(request.okText));
+    if (!request.cancelText.empty())
+      box.button(QMessageBox::Cancel)->setText(QString::fromStdString(request.cancelText));
   } else {
     box.setStandardButtons(QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);

@@ -14,6 +14,8 @@ struct MessageBoxRequest {
   MessageBoxButtons buttons = MessageBoxButtons::Ok;
   void* owner = nullptr;  // a QWidget* in the Qt program, null for none
   std::string* input = nullptr;  // non-null: a text field showing *input, written back on Ok
+  std::string okText;      // the buttons' own words, when not the system's OK and Cancel
+  std::string cancelText;
 };
 
 using MessageBoxHandler = std::function<MessageBoxResult(const MessageBoxRequest&)>;

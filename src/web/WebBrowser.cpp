@@ -10,6 +10,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
+#include "skin/UrlOpener.h"
 #include "web/ClientCall.h"
 #include "web/WebProfile.h"
 #include "web/WebUIController.h"
@@ -83,6 +84,7 @@ bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
   });
   connect(page, &CWebUIController::FrameDocumentComplete, this, &CWebBrowser::OnFrameDocumentComplete);
   connect(page, &CWebUIController::FrameDocumentGone, this, &CWebBrowser::OnFrameDocumentGone);
+  connect(page, &CWebUIController::ExternalProgramRequested, this, &CWebBrowser::OnExternalProgramRequested);
   connect(page, &QWebEnginePage::urlChanged, this, &CWebBrowser::OnUrlChanged);
   connect(page, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
@@ -219,6 +221,28 @@ bool CWebBrowser::ShownFace(QImage* face) {
   if (uniform) return false;
   *face = grabbed;
   return true;
+}
+
+void CWebBrowser::OnExternalProgramRequested(const QUrl& url) {
+  // Only the player's own click gets here (the engine's judgement); one question at a time.
+  if (asking) return;
+  const std::string address = codepage::Utf16ToSystem(url.toString(QUrl::FullyEncoded).toStdU16String());
+  const std::string scheme = pagerules::SchemeOf(address);
+  if (scheme.empty()) return;
+  asking = true;
+  QPointer<CWebBrowser> self(this);
+  platform::MessageBoxRequest request;
+  request.caption = window()->windowTitle().toStdString();
+  request.text = "要打开外部程序 " + scheme + " 吗？";
+  request.buttons = platform::MessageBoxButtons::OkCancel;
+  request.okText = "打开";
+  request.cancelText = "取消";
+  request.owner = window();
+  const bool open = platform::ShowMessageBox(request) == platform::MessageBoxResult::Ok;
+  if (self.isNull()) return;
+  asking = false;
+  qCInfo(lcWeb) << "another program's address" << url << (open ? "opened" : "not opened");
+  if (open) skin::OpenUrl(address, skin::LinkOrigin::Package);
 }
 
 bool CWebBrowser::PlayerActedRecently() const {

@@ -91,10 +91,12 @@ class CWebBrowser : public QWidget, public IShapeSource {  // paints black until
   void OnRenderProcessTerminated(int status);
   void OnFrameDocumentComplete(const QString& frameId, const QString& url);
   void OnFrameDocumentGone(const QString& frameId);
+  void OnExternalProgramRequested(const QUrl& url);
 
   int id = 0;
   QElapsedTimer lastPlayerInput;
-  bool pageDrawn = false;  // the engine has drawn a document since the view was last shown
+  bool pageDrawn = false;
+  bool asking = false;  // a question about another program's address is open  // the engine has drawn a document since the view was last shown
   pagerules::CrashReload crashes;
   // The sub-frame documents of the page by frame id, while their frames hold them.
   QHash<QString, CWebPageDocument*> frameDocuments;

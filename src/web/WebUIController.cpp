@@ -494,6 +494,10 @@ void CWebUIController::SetGamePage(bool on) {
   // The game's music and effects start with the page, as in the game's own client.
   settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, !on);
   settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, on);
+  // Another program's address reaches the navigation decision only on the player's own gesture,
+  // as the engine judges it; the decision never lets the engine open it (the host asks first).
+  settings()->setUnknownUrlSchemePolicy(on ? QWebEngineSettings::AllowUnknownUrlSchemesFromUserInteraction
+                                           : QWebEngineSettings::DisallowUnknownUrlSchemes);
 }
 
 void CWebUIController::RecordFrameAddress(const QUrl& url) {
@@ -606,6 +610,10 @@ void CWebUIController::OnScriptResult(int callId, const QVariantMap& outcome) {
 bool CWebUIController::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
   if (!pagerules::IsPageNavigationAllowed(url.toString().toStdString())) {
     qCInfo(lcWeb) << "navigation to a foreign scheme refused:" << url << "main frame" << isMainFrame;
+    // The engine never hands it on. In a game or chat page it asks here only for the player's
+    // own click; the host then asks the player, when the top document is trusted.
+    if (gamePage && pagerules::IsTrustedTop(trust, ToSystem(this->url().toString(QUrl::FullyEncoded))))
+      QMetaObject::invokeMethod(this, [this, url] { emit ExternalProgramRequested(url); }, Qt::QueuedConnection);
     return false;
   }
   bool cancel = false;

@@ -115,6 +115,8 @@ class CWebUIController : public QWebEnginePage {
   // A sub-frame document the engine loaded finished loading, with the address it was loaded from.
   void FrameDocumentComplete(const QString& frameId, const QString& url);
   void FrameDocumentGone(const QString& frameId);
+  // A document of the page asks to hand an address of another program's scheme to the desktop.
+  void ExternalProgramRequested(const QUrl& url);
   // The page asks for (on) or gives up (off) full screen. Set *accepted when the host follows.
   void PageFullScreenRequested(bool on, bool* accepted);
 

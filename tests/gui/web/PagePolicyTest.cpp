@@ -388,6 +388,33 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     QCOMPARE(page->url().path(), QStringLiteral("/schemes"));
   }
 
+  void aPlayersClickOnAnotherProgramsLinkAsksFirst() {
+    QFile::remove(openLog);
+    MessageAnswers boxes;
+    boxes.answers = {platform::MessageBoxResult::Cancel, platform::MessageBoxResult::Ok};
+    const int mails = server->Hits("/navmail");
+    const int files = server->Hits("/navfile");
+    auto browser = Start("/schemes", {}, true);
+    QWebEnginePage* page = browser->view()->page();
+    // The frames' scripts try theirs by themselves: never a question.
+    QTRY_VERIFY_WITH_TIMEOUT(server->Hits("/navmail") == mails + 1 && server->Hits("/navfile") == files + 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(EvalJs(page, "document.readyState").toString(), QStringLiteral("complete"), 20000);
+    EvalJs(page, "location.href = 'launchertest://script'; 1");
+    QVERIFY(boxes.seen.empty());
+    const auto opened = [this] {
+      QFile log(openLog);
+      return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).trimmed() : QString();
+    };
+    // The player's click asks, naming the program's scheme; 取消 opens nothing, 打开 opens it.
+    QVERIFY(ClickPageUntil(browser.get(), QPoint(50, 50), [&] { return boxes.seen.size() == 1; }));
+    QCOMPARE(QString::fromStdString(boxes.seen[0].text), QStringLiteral("要打开外部程序 launchertest 吗？"));
+    QCOMPARE(QString::fromStdString(boxes.seen[0].okText), QStringLiteral("打开"));
+    QCOMPARE(QString::fromStdString(boxes.seen[0].cancelText), QStringLiteral("取消"));
+    QVERIFY(ClickPageUntil(browser.get(), QPoint(50, 50), [&] { return boxes.seen.size() == 2; }));
+    QTRY_COMPARE_WITH_TIMEOUT(opened(), QStringLiteral("launchertest://click"), 20000);
+    QCOMPARE(page->url().path(), QStringLiteral("/schemes"));
+  }
+
   void permissionsAreDeniedAtOnce() {
     auto browser = Start("/permissions", {});
     QWebEnginePage* page = browser->view()->page();
@@ -428,9 +455,11 @@ navigator.mediaDevices.getDisplayMedia({video: true})
   }
 
  private:
-  std::unique_ptr<CWebBrowserEx> Start(const std::string& path, const std::vector<std::string>& markers) {
+  std::unique_ptr<CWebBrowserEx> Start(const std::string& path, const std::vector<std::string>& markers,
+                                       bool gamePage = false) {
     auto browser = std::make_unique<CWebBrowserEx>();
     HostedPageParams params;
+    params.gamePage = gamePage;
     params.controlId = 170;
     params.rect = QRect(0, 0, 640, 480);
     params.parent = host.get();
