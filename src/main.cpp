@@ -166,7 +166,8 @@ int main(int argc, char** argv) {
   if (messageLog.isEmpty())
     platform::SetMessageBoxHandler(ShowQtMessageBox);
   else
-    platform::SetMessageBoxHandler(MessageLogHandler(messageLog.toStdString()));
+    platform::SetMessageBoxHandler(MessageLogHandler(
+        messageLog.toStdString(), qgetenv("LAUNCHER_MESSAGE_ANSWER") == QByteArrayLiteral("ok")));
   platform::SetSaveDialogHandler(AskQtSavePath);
   new TerminationWatch(app);
   theApp.SetGameWindowRunner(RunGameDialog);
