@@ -14,7 +14,7 @@
 #     PSS, open descriptors and X resources of the process tree after each round, and their
 #     growth from the end of the first round to the end of the last.
 # Usage: bench/runtime.sh [build dir] [parts, default "hidden frames soak"]
-# Environment: HIDDEN_SECONDS (60), FRAME_RUNS (3), SPRITES (400), SOAK_ROUNDS (10),
+# Environment: HIDDEN_SECONDS (60), FRAME_RUNS (3), SPRITES (400), SOAK_ROUNDS (10), BRIDGE_RATE (500),
 # SOAK_SCALE (1 = full counts: 200 reloads, 100 chat cycles, 50 purges, 20 crashes, 100 pop-ups,
 # 500 bridge calls a second for 60 s, 200 boss key cycles; 0.25 a quarter of each).
 # Phaser is fetched with npm into .cache/bench-npm/ (not committed) on the first run.
@@ -33,6 +33,7 @@ FRAME_RUNS=${FRAME_RUNS:-3}
 SPRITES=${SPRITES:-400}
 SOAK_ROUNDS=${SOAK_ROUNDS:-10}
 SOAK_SCALE=${SOAK_SCALE:-1}
+BRIDGE_RATE=${BRIDGE_RATE:-500}
 . scripts/webengine-env.sh
 BASE_FLAGS=$QTWEBENGINE_CHROMIUM_FLAGS
 # What the program adds to the engine's switches (web/EngineSwitches.cpp).
@@ -56,7 +57,7 @@ trap cleanup EXIT
 
 "$BUILD/demo/demo_site" --port 0 >"$WORK/site.out" 2>/dev/null &
 PIDS+=($!)
-python3 -u bench/runtime/serve.py "$NPM_DIR/node_modules" >"$WORK/pages.out" 2>"$WORK/pages.err" &
+python3 -u bench/runtime/serve.py "$NPM_DIR/node_modules" "$WORK" >"$WORK/pages.out" 2>"$WORK/pages.err" &
 PIDS+=($!)
 for _ in $(seq 100); do
   grep -q '^LISTENING ' "$WORK/site.out" && grep -q '^LISTENING ' "$WORK/pages.out" && break
@@ -297,6 +298,13 @@ chat_cycle() {
   return 1
 }
 
+renderers() {
+  local k
+  for k in $(tree "$1"); do
+    grep -qa -- "--type=renderer" "/proc/$k/cmdline" 2>/dev/null && echo "$k"
+  done
+  return 0
+}
 # Clicks the game page at x, y of the page (below the title band).
 click_page() { click_game "$1" "$2" $((44 + $3)); }
 
@@ -312,8 +320,8 @@ part_soak() {
   echo "== soak: $SOAK_ROUNDS rounds; each: $reloads game-page reloads, $chats chat window cycles," \
     "$purges cache purges, $crashes renderer crashes, $popups pop-ups, 500 bridge calls/s for" \
     "$seconds s, $boss boss key cycles"
-  make_program soak "$PAGES/play/game/soak.html?reloads=$((reloads - 1))&rate=500&seconds=$seconds&r=0"
-  local start pid round failures=0 line chatfail=0 popfail=0 lastcrash=0 calls t0 n k
+  make_program soak "$PAGES/play/game/soak.html?reloads=$((reloads - 1))&rate=$BRIDGE_RATE&seconds=$seconds&r=0"
+  local start pid round failures=0 line chatfail=0 popfail=0 opened=0 lastcrash=0 calls t0 n k
   start=$(report_lines)
   start_program soak
   pid=$PROGRAM_PID
@@ -323,13 +331,18 @@ part_soak() {
     t0=$(date +%s)
     # A new round of the page: it loads anew, reloads itself and calls the bridge.
     start=$(report_lines)
-    click_page "$pid" 5 5
+    touch "$WORK/go-$round"
     line=$(wait_report "kind=round&r=$round&" 300 "$start")
     calls=$(field "$line" calls)
     for n in $(seq "$popups"); do
       start=$(report_lines)
       click_page "$pid" 400 300
-      wait_report "kind=popup&opened=1" 20 "$start" >/dev/null || popfail=$((popfail + 1))
+      if ! wait_report "kind=popup&opened=1" 5 "$start" >/dev/null 2>&1; then
+        popfail=$((popfail + 1))
+        [ "$opened" -eq 0 ] && { popfail=$((popfail + popups - n)); break; }
+      else
+        opened=$((opened + 1))
+      fi
     done
     for n in $(seq "$chats"); do chat_cycle "$pid" || chatfail=$((chatfail + 1)); done
     for n in $(seq "$purges"); do command_to soak 1527 || failures=$((failures + 1)); done
@@ -344,11 +357,14 @@ part_soak() {
       k=$(( $(date +%s) - lastcrash ))
       [ "$k" -lt 21 ] && sleep $((21 - k))
       lastcrash=$(date +%s)
-      start=$(report_lines)
-      for k in $(tree "$pid"); do
-        grep -qa -- "--type=renderer" "/proc/$k/cmdline" 2>/dev/null && kill -9 "$k" 2>/dev/null
+      local killed=""
+      for k in $(renderers "$pid"); do kill -9 "$k" 2>/dev/null && killed="$killed $k"; done
+      # The program loads the pages again in new renderers.
+      for _ in $(seq 300); do
+        [ -n "$(renderers "$pid" | grep -vxF -f <(printf "%s\n" $killed) || true)" ] && break
+        sleep 0.1
       done
-      wait_report "kind=round&r=$round&" 300 "$start" >/dev/null
+      sleep 3
     done
     sleep 2
     read -r wins pxms < <(x_resources "$pid")
@@ -357,7 +373,7 @@ part_soak() {
     kill -0 "$pid" 2>/dev/null || { echo "the program ended during the soak"; return 1; }
   done
   stop "$pid"
-  echo "outside commands refused: $failures; chat cycles failed: $chatfail; pop-ups failed: $popfail"
+  echo "outside commands refused: $failures; chat cycles failed: $chatfail; pop-ups opened and closed: $opened, failed: $popfail"
   echo "messages the program showed (answered):"
   sort "$WORK/messages-soak" 2>/dev/null | uniq -c || true
   awk 'NR == 1 {p = $2; f = $3; w = $4; x = $5} {P = $2; F = $3; W = $4; X = $5}

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The runtime benchmark's pages on 127.0.0.1: this folder under /play/game/ (the demo package's
-game page marker), the fetched game engine under /lib/, and /report?... whose query is written to
-stdout as one line "<seconds since start> <query>". The first line is "LISTENING <port>"."""
+game page marker), the fetched game engine under /lib/, /report?... whose query is written to
+stdout as one line "<seconds since start> <query>", and /go?r=N, which answers 1 once the file
+go-N exists in the flags folder, else 0. The first line is "LISTENING <port>".
+usage: serve.py LIB_FOLDER FLAGS_FOLDER"""
 import http.server
 import os
 import sys
@@ -10,6 +12,7 @@ import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 LIB = sys.argv[1] if len(sys.argv) > 1 else HERE
+FLAGS = sys.argv[2] if len(sys.argv) > 2 else HERE
 START = time.monotonic()
 
 
@@ -26,6 +29,16 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def do_GET(self):
         parts = urllib.parse.urlsplit(self.path)
+        if parts.path == "/go":
+            round_ = urllib.parse.parse_qs(parts.query).get("r", [""])[0]
+            go = round_.isdigit() and os.path.exists(os.path.join(FLAGS, "go-" + round_))
+            body = b"1" if go else b"0"
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+            return
         if parts.path == "/report":
             print(f"{time.monotonic() - START:.3f} {parts.query}", flush=True)
             self.send_response(204)
