@@ -369,7 +369,7 @@ part_soak() {
     sleep 2
     read -r wins pxms < <(x_resources "$pid")
     printf '%5s %9s %6s %8s %8s %7s %s\n' "$round" "$(($(pss_kb "$pid") / 1024))" \
-      "$(fd_count "$pid")" "$wins" "$pxms" "$calls" "$(($(date +%s) - t0))" | tee -a "$WORK/soak"
+      "$(fd_count "$pid")" "$wins" "$pxms" "$calls" "$(($(date +%s) - t0))" | tee -a "$WORK/soak-figures"
     kill -0 "$pid" 2>/dev/null || { echo "the program ended during the soak"; return 1; }
   done
   stop "$pid"
@@ -379,7 +379,7 @@ part_soak() {
   awk 'NR == 1 {p = $2; f = $3; w = $4; x = $5} {P = $2; F = $3; W = $4; X = $5}
     END {printf "growth from round 1 to round %d: PSS %+.1f %%, fds %+.1f %%, windows %+.1f %%, pixmaps %+.1f %%\n",
       NR, 100 * (P - p) / p, 100 * (F - f) / f, (w ? 100 * (W - w) / w : 0), (x ? 100 * (X - x) / x : 0)}' \
-    "$WORK/soak"
+    "$WORK/soak-figures"
 }
 
 echo "Launcher runtime benchmark: $(nproc) cores, display $DISPLAY (openbox, trayer), $(date -u +%FT%TZ)"
