@@ -6,6 +6,8 @@
 // first main-frame navigation to an address holding TEXT is refused there, that view is closed and
 // the address loads in a new view the size of the work area, as the program hands the game
 // address from its launcher to its game window.
+// With --size WxH the game view has that size instead of the work area's; with --hide it is
+// hidden once its page has loaded (printing "hidden"), as a game hidden in the tray.
 #include <QApplication>
 #include <QScreen>
 #include <QStandardPaths>
@@ -45,17 +47,25 @@ class HandOverPage : public QWebEnginePage {
   bool handedOver = false;
 };
 
+QSize gameSize;          // empty: the work area's
+bool hideOnLoad = false;
+
 // A view the size of the work area showing `address`; says so when a page holding `marker` loads.
 QWebEngineView* ShowGameView(QWebEngineProfile* profile, const QUrl& address, const QString& marker) {
   auto* view = new QWebEngineView;
   auto* game = new QWebEnginePage(profile, view);
   view->setPage(game);
-  QObject::connect(game, &QWebEnginePage::loadFinished, [game, marker](bool) {
+  QObject::connect(game, &QWebEnginePage::loadFinished, [game, marker, view](bool) {
     if (!game->url().toString().contains(marker)) return;
     std::printf("loaded: %s\n", qPrintable(game->url().toString()));
+    if (hideOnLoad && view->isVisible()) {
+      view->hide();
+      std::printf("hidden\n");
+    }
     std::fflush(stdout);
   });
-  view->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  view->setGeometry(gameSize.isEmpty() ? work : QRect(work.topLeft(), gameSize));
   view->show();
   view->load(address);
   return view;
@@ -67,14 +77,27 @@ int main(int argc, char** argv) {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication app(argc, argv);
   QString handOverText;
-  if (argc > 2 && std::strcmp(argv[1], "--hand-over") == 0) {
-    handOverText = QString::fromLocal8Bit(argv[2]);
+  while (argc > 1 && std::strncmp(argv[1], "--", 2) == 0) {
+    if (argc > 2 && std::strcmp(argv[1], "--hand-over") == 0) {
+      handOverText = QString::fromLocal8Bit(argv[2]);
+    } else if (argc > 2 && std::strcmp(argv[1], "--size") == 0) {
+      int w = 0, h = 0;
+      if (std::sscanf(argv[2], "%dx%d", &w, &h) == 2 && w > 0 && h > 0) gameSize = QSize(w, h);
+    } else if (std::strcmp(argv[1], "--hide") == 0) {
+      hideOnLoad = true;
+      argv += 1;
+      argc -= 1;
+      continue;
+    } else {
+      break;
+    }
     argv += 2;
     argc -= 2;
   }
   if (argc < 3) {
     std::fprintf(stderr,
-                 "usage: engine_baseline [--hand-over TEXT] <address> <marker> [chat address]\n");
+                 "usage: engine_baseline [--hand-over TEXT] [--size WxH] [--hide] <address> <marker> "
+                 "[chat address]\n");
     return 2;
   }
   const QString marker = QString::fromLocal8Bit(argv[2]);

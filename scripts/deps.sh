@@ -12,11 +12,14 @@ PKGS=(
   openbox trayer
   clang libclang-rt-14-dev python3 zip unzip
   appstream desktop-file-utils dpkg-dev file
+  xrestop
 )
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# bench/runtime.sh fetches a game engine with npm; a Node.js of another origin may bring its own.
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"

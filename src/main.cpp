@@ -25,6 +25,7 @@
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
 #include "platform/TerminationSignal.h"
+#include "web/WebProfile.h"
 
 namespace {
 
@@ -152,6 +153,8 @@ int main(int argc, char** argv) {
   }
   // Chromium refuses to run as root with its sandbox on.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  // A game hidden by the boss key or in the tray keeps its timers (heartbeats, keep-alives).
+  ApplyEngineSwitches();
   platform::ReturnLargeBlocksToSystem();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
@@ -163,7 +166,8 @@ int main(int argc, char** argv) {
   if (messageLog.isEmpty())
     platform::SetMessageBoxHandler(ShowQtMessageBox);
   else
-    platform::SetMessageBoxHandler(MessageLogHandler(messageLog.toStdString()));
+    platform::SetMessageBoxHandler(MessageLogHandler(
+        messageLog.toStdString(), qgetenv("LAUNCHER_MESSAGE_ANSWER") == QByteArrayLiteral("ok")));
   platform::SetSaveDialogHandler(AskQtSavePath);
   new TerminationWatch(app);
   theApp.SetGameWindowRunner(RunGameDialog);

@@ -136,7 +136,9 @@ std::string UsageText(std::string_view program) {
          "                            (default launcher-game-<uid>)\n"
          "  QT_LOGGING_RULES          e.g. \"launcher*.debug=true\" to log decisions\n"
          "  http_proxy, https_proxy, no_proxy   proxies for the operator's API\n"
-         "  QTWEBENGINE_DISABLE_SANDBOX  set by the program only when it runs as root\n";
+         "  QTWEBENGINE_DISABLE_SANDBOX  set by the program only when it runs as root\n"
+         "  QTWEBENGINE_CHROMIUM_FLAGS   engine switches; the program adds those that keep\n"
+         "                               a hidden game's timers running\n";
 }
 
 std::string VersionText() { return std::string("Launcher ") + LAUNCHER_VERSION + "\n"; }

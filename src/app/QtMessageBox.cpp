@@ -45,13 +45,13 @@ platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& r
                                        : platform::MessageBoxResult::Cancel;
 }
 
-platform::MessageBoxHandler MessageLogHandler(const std::string& path) {
-  return [path](const platform::MessageBoxRequest& request) {
+platform::MessageBoxHandler MessageLogHandler(const std::string& path, bool okToQuestions) {
+  return [path, okToQuestions](const platform::MessageBoxRequest& request) {
     if (std::FILE* log = std::fopen(path.c_str(), "a")) {
       std::fprintf(log, "%s\t%s\n", request.caption.c_str(), request.text.c_str());
       std::fclose(log);
     }
-    return request.buttons == platform::MessageBoxButtons::OkCancel
+    return request.buttons == platform::MessageBoxButtons::OkCancel && !okToQuestions
                ? platform::MessageBoxResult::Cancel
                : platform::MessageBoxResult::Ok;
   };

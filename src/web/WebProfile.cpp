@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "platform/SaveDialog.h"
+#include "web/EngineSwitches.h"
 
 Q_LOGGING_CATEGORY(lcWeb, "launcher.web", QtWarningMsg)
 
@@ -64,4 +65,10 @@ void ClearLauncherHttpCache() {
   // Runs in the background; when it ends the engine restarts its network service, and a load
   // in flight at that moment does not complete.
   LauncherProfile()->clearHttpCache();
+}
+
+void ApplyEngineSwitches() {
+  const QByteArray given = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+          QByteArray::fromStdString(engineswitches::WithHiddenPageTimers(given.toStdString())));
 }

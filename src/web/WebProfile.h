@@ -13,3 +13,7 @@ QWebEngineProfile* LauncherProfile();
 
 // Empties the profile's HTTP cache (cookies and local storage stay).
 void ClearLauncherHttpCache();
+
+// Adds the engine switches the program needs to QTWEBENGINE_CHROMIUM_FLAGS, keeping those given.
+// Before the QApplication is made: the engine reads them once, when it starts.
+void ApplyEngineSwitches();

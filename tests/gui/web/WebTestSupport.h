@@ -24,6 +24,7 @@
 #include "web/GameWindow.h"
 #include "web/PopupWindow.h"
 #include "web/WebBrowser.h"
+#include "web/WebProfile.h"
 
 // Serves fixed pages from 127.0.0.1 on a free port; counts the requests of each path.
 class TestHttpServer {
@@ -199,11 +200,12 @@ bool ClickPageUntil(CWebBrowser* browser, QPoint at, Done done, int timeoutMs = 
   return done();
 }
 
-// Chromium refuses to run as root with its sandbox on: only then is it turned off. The browser
-// profile's data goes to a temporary folder.
+// Chromium refuses to run as root with its sandbox on: only then is it turned off. The engine
+// gets the program's own switches. The browser profile's data goes to a temporary folder.
 #define LAUNCHER_WEB_TEST_MAIN(TestClass)                                        \
   int main(int argc, char** argv) {                                              \
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");             \
+    ApplyEngineSwitches();                                                       \
     QTemporaryDir dataHome;                                                      \
     qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());                          \
     qputenv("XDG_CACHE_HOME", (dataHome.path() + "/cache").toUtf8());            \
