@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -15,6 +17,7 @@
 
 #include "platform/SaveDialog.h"
 #include "platform/TerminationSignal.h"
+#include "web/CacheRules.h"
 
 Q_LOGGING_CATEGORY(lcWeb, "launcher.web", QtWarningMsg)
 
@@ -171,8 +174,23 @@ QWebEngineProfile* LauncherProfile() {
 }
 
 void ClearLauncherHttpCache() {
-  qCInfo(lcWeb) << "clearing the HTTP cache";
-  // Runs in the background; when it ends the engine restarts its network service, and a load
-  // in flight at that moment does not complete.
-  LauncherProfile()->clearHttpCache();
+  // The engine's own clearing restarts its network service when it ends, which drops the game
+  // page's WebSockets and event streams. Instead the entry files are unlinked: an entry the engine
+  // holds open keeps reading its file, and a later lookup of a missing file is a miss.
+  const QString cache = LauncherProfile()->cachePath();
+  QElapsedTimer timer;
+  timer.start();
+  int removed = 0;
+  int failed = 0;
+  QDirIterator files(cache, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    const QString path = files.next();
+    if (!cacherules::IsCacheEntryFile(files.fileName().toStdString())) continue;
+    if (QFile::remove(path))
+      ++removed;
+    else
+      ++failed;
+  }
+  qCInfo(lcWeb) << "cleared the HTTP cache at" << cache << ":" << removed << "entry files removed," << failed
+                << "failed, in" << timer.elapsed() << "ms";
 }
