@@ -239,6 +239,22 @@ void DemoSite::AddRoutes() {
   server.Get("/pay", [](const httplib::Request& req, httplib::Response& res) {
     res.set_content(InfoPage("充值中心", "演示站不收款。来源：" + Param(req, "from")), kHtml);
   });
+  // An advertising page that starts thirty downloads, one every 50 ms.
+  server.Get("/ads/downloads", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>领取礼包</title></head>"
+        "<body style=\"background:#111;color:#ccc\"><p>礼包下载中…</p><script>"
+        "var n = 0; var timer = setInterval(function () {"
+        "  var f = document.createElement('iframe'); f.width = 20; f.height = 20;"
+        "  f.src = '/ads/download?n=' + n; document.body.appendChild(f);"
+        "  if (++n === 30) clearInterval(timer); }, 50);</script></body></html>",
+        kHtml);
+  });
+  server.Get("/ads/download", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_header("Content-Disposition",
+                   "attachment; filename=\"gift-" + Param(req, "n") + ".bin\"");
+    res.set_content(std::string(256 * 1024, 'G'), "application/octet-stream");
+  });
   server.Get("/favicon.ico",
              [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/TerminationSignal.h"
+
 namespace platform {
 namespace {
 SaveDialogHandler& Handler() {
@@ -15,10 +17,13 @@ SaveDialogHandler SetSaveDialogHandler(SaveDialogHandler handler) {
   return std::exchange(Handler(), std::move(handler));
 }
 
-std::string AskSavePath(const SaveDialogRequest& request) {
-  if (Handler()) return Handler()(request);
+void AskSavePath(const SaveDialogRequest& request, SaveDialogAnswer answer) {
+  if (Handler() && !TerminationRequested()) {
+    Handler()(request, std::move(answer));
+    return;
+  }
   std::fprintf(stderr, "[%s] not saved: %s\n", request.caption.c_str(), request.suggestedPath.c_str());
-  return {};
+  answer({});
 }
 
 }  // namespace platform

@@ -11,7 +11,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcWeb)
 // Created on first use, after the QApplication; owned by the application object.
 QWebEngineProfile* LauncherProfile();
 
-// Empties the profile's HTTP cache (cookies and local storage stay).
+// Empties the profile's HTTP cache of every entry not in use, without disturbing open connections
+// (cookies, local storage and IndexedDB stay).
 void ClearLauncherHttpCache();
 
 // Adds the engine switches the program needs to QTWEBENGINE_CHROMIUM_FLAGS, keeping those given.

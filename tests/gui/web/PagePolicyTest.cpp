@@ -99,6 +99,9 @@ document.getElementById('pad').addEventListener('click', function () {
 
     server->Raw("/update.bin", "PAYLOAD-BYTES", "application/octet-stream",
                 {{"Content-Disposition", "attachment; filename=\"update.bin\""}});
+    std::string frames;
+    for (int i = 0; i < 14; ++i) frames += "<iframe src='/update.bin?n=" + std::to_string(i) + "'></iframe>";
+    server->Page("/downloads", "<!DOCTYPE html><html><body>" + frames + "</body></html>");
 
     server->Page("/ask", R"HTML(<!DOCTYPE html><html><head><title>商城</title></head><body><script>
 alert('hello');
@@ -294,11 +297,100 @@ navigator.mediaDevices.getDisplayMedia({video: true})
     save.answer.clear();
     browser->Navigate(server->Url("/update.bin"));
     QTRY_COMPARE_WITH_TIMEOUT(save.seen.size(), std::size_t{2}, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(!last.isNull() && last->state() == QWebEngineDownloadRequest::DownloadCancelled,
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!last.isNull() && last->isFinished(), 20000);
     QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"chosen.bin"});
     QVERIFY(!QFile::exists(QString::fromStdString(save.seen[1].suggestedPath)));
     disconnect(watch);
+  }
+
+  // Many downloads at once: one question at a time, asked after the engine's signal; eight are
+  // held, the rest refused; every request ends accepted or cancelled.
+  void downloadsAreAskedOneAtATime() {
+    struct Held {
+      platform::SaveDialogRequest request;
+      platform::SaveDialogAnswer done;
+    };
+    std::vector<Held> asked;
+    int open = 0;
+    int mostOpen = 0;
+    struct Restore {
+      platform::SaveDialogHandler previous;
+      ~Restore() { platform::SetSaveDialogHandler(std::move(previous)); }
+    } restore{platform::SetSaveDialogHandler(
+        [&](const platform::SaveDialogRequest& request, platform::SaveDialogAnswer done) {
+          asked.push_back({request, std::move(done)});
+          mostOpen = std::max(mostOpen, ++open);
+        })};
+    std::vector<QPointer<QWebEngineDownloadRequest>> requests;
+    QObject watch;
+    connect(LauncherProfile(), &QWebEngineProfile::downloadRequested, &watch,
+            [&requests](QWebEngineDownloadRequest* d) { requests.push_back(d); });
+    QTemporaryDir target;
+    auto browser = Start("/downloads", {});
+    QTRY_COMPARE_WITH_TIMEOUT(requests.size(), std::size_t{14}, 30000);
+    QCOMPARE(asked.size(), std::size_t{1});
+    auto finish = [&](std::size_t index, const std::string& chosen) {
+      --open;
+      platform::SaveDialogAnswer done = std::move(asked[index].done);
+      done(chosen);
+    };
+    // The first is saved, long after the engine's signal returned.
+    finish(0, target.filePath(QStringLiteral("first.bin")).toStdString());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(target.filePath(QStringLiteral("first.bin"))), 20000);
+    for (std::size_t i = 1; i < 8; ++i) {
+      QTRY_COMPARE_WITH_TIMEOUT(asked.size(), i + 1, 20000);
+      finish(i, {});
+    }
+    QCOMPARE(mostOpen, 1);
+    for (const auto& download : requests) {
+      QTRY_VERIFY_WITH_TIMEOUT(download.isNull() || download->isFinished(), 20000);
+    }
+    QCOMPARE(asked.size(), std::size_t{8});
+    QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"first.bin"});
+  }
+
+  // The save dialog starts in the downloads folder when there is one, else in the home folder,
+  // never in the working folder beside the package.
+  void downloadsStartInTheDownloadsFolderOrHome() {
+    QTemporaryDir home;
+    struct Restore {
+      QByteArray home = qgetenv("HOME");
+      QByteArray config = qgetenv("XDG_CONFIG_HOME");
+      QString working = QDir::currentPath();
+      ~Restore() {
+        QDir::setCurrent(working);
+        qputenv("HOME", home);
+        if (config.isNull()) qunsetenv("XDG_CONFIG_HOME"); else qputenv("XDG_CONFIG_HOME", config);
+      }
+    } restore;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("work")));
+    QVERIFY(QDir::setCurrent(home.filePath(QStringLiteral("work"))));
+    SaveAnswers save;
+    auto browser = Start("/plain", {});
+    auto offered = [&]() -> QString {
+      const std::size_t before = save.seen.size();
+      browser->Navigate(server->Url("/update.bin"));
+      if (!QTest::qWaitFor([&] { return save.seen.size() > before; }, 20000)) return QStringLiteral("(not asked)");
+      return QFileInfo(QString::fromStdString(save.seen.back().suggestedPath)).absolutePath();
+    };
+    const QString homeFolder = QFileInfo(home.path()).canonicalFilePath();
+
+    const QString withoutDownloads = offered();
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Downloads")));
+    const QString withDownloads = offered();
+    // A desktop whose folder setting names the working folder.
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("config")));
+    QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
+    QVERIFY(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/work\"\n");
+    dirs.close();
+    const QString namingWorking = offered();
+
+    QCOMPARE(QFileInfo(withoutDownloads).canonicalFilePath(), homeFolder);
+    QCOMPARE(QFileInfo(withDownloads).canonicalFilePath(), homeFolder + QStringLiteral("/Downloads"));
+    QCOMPARE(QFileInfo(namingWorking).canonicalFilePath(), homeFolder);
   }
 
   void scriptDialogsAreTheProgramsMessageBoxes() {

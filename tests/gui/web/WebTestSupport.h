@@ -157,10 +157,11 @@ class MessageAnswers {
 class SaveAnswers {
  public:
   SaveAnswers() {
-    previous = platform::SetSaveDialogHandler([this](const platform::SaveDialogRequest& request) {
-      seen.push_back(request);
-      return answer;
-    });
+    previous = platform::SetSaveDialogHandler(
+        [this](const platform::SaveDialogRequest& request, platform::SaveDialogAnswer done) {
+          seen.push_back(request);
+          done(answer);
+        });
   }
   ~SaveAnswers() { platform::SetSaveDialogHandler(std::move(previous)); }
   std::vector<platform::SaveDialogRequest> seen;
