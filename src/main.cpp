@@ -85,6 +85,21 @@ void OnExitFromInsideRun() {
   std::_Exit(kExitDisplayLost);
 }
 
+// Messages while the window system is brought up: the platform plugin's own remarks are held
+// back, and its fatal failure ends the run with one line and exit code 1.
+void ReportMissingDisplay(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    std::fputs("Launcher: no display to open the windows on (is DISPLAY set and the X server "
+               "running?); --check and --preview need none\n",
+               stderr);
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  const bool platformRemark = context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
+  if (platformRemark && type != QtCriticalMsg) return;
+  std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 }  // namespace
 
 namespace {
@@ -127,8 +142,7 @@ int main(int argc, char** argv) {
       std::fputs(cli::VersionText().c_str(), stdout);
       return 0;
     case cli::Mode::Misuse:
-      std::fprintf(stderr, "Launcher: %s\n\n%s", options.error.c_str(),
-                   cli::UsageText("Launcher").c_str());
+      std::fputs(cli::MisuseText("Launcher", options.error).c_str(), stderr);
       return 2;
     case cli::Mode::Command:
       return SendOutsideCommand(argc, argv, options.commandId);
@@ -154,7 +168,10 @@ int main(int argc, char** argv) {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   platform::ReturnLargeBlocksToSystem();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Without a display Qt gives up with a fatal message (and an abort); say so in one line.
+  const QtMessageHandler previousHandler = qInstallMessageHandler(ReportMissingDisplay);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previousHandler);
   // The windows run one after the other; closing one must not end the next one's run.
   app.setQuitOnLastWindowClosed(false);
   app.setWindowIcon(QIcon(QStringLiteral(":/launcher/icon.png")));

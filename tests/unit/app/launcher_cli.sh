@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The built Launcher's command line without any display: help, version, unknown options and a
-# bad --command id end at once with their exit codes.
+# bad --command id end at once with their exit codes; a run that needs a display says in one line
+# that there is none.
 # The package checker runs without a display too: the demo package passes, a missing one fails,
 # and --json prints one JSON document.
 # usage: launcher_cli.sh LAUNCHER DEMO-PACKAGE
@@ -34,7 +35,17 @@ expect 0 out "Usage: Launcher" --help
 expect 0 out "--check" -h
 expect 0 out "Launcher @PROJECT_VERSION@" --version
 expect 2 err "unknown option --no-such-thing" --no-such-thing
-expect 2 err "Usage: Launcher" --
+expect 2 err "(see Launcher --help)" --
+for option in -v -V -x -; do
+  expect 2 err "Launcher: unknown option $option (see Launcher --help)" "$option" http://127.0.0.1:9/
+done
+# A misuse is told in one line, without the whole usage text.
+timeout 30 "$launcher" -x >/dev/null 2>err
+[ "$(wc -l <err)" -eq 1 ] || { echo "FAIL: -x printed more than one line"; cat err; failed=1; }
+expect 1 err "Launcher: no display" http://127.0.0.1:9/
+DISPLAY=:7391 expect 1 err "Launcher: no display"
+timeout 30 "$launcher" >/dev/null 2>err
+[ "$(wc -l <err)" -eq 1 ] || { echo "FAIL: no display took more than one line"; cat err; failed=1; }
 expect 2 err "--json belongs to --check" --json
 expect 2 err "usage:" --command 42
 expect 0 out "0 errors, 0 warnings" --check "$demo"
