@@ -551,10 +551,7 @@ class Checker {
               "the button's rectangle " + RectText(r) + " is not inside the launcher artwork (" +
                   Size(artwork.width, artwork.height) + ")");
       }
-      if (link.type == launcher::kLinkOpen && !skin::IsOpenableLink(link.url.str()))
-        Add(Severity::Error, Where(section, "url"),
-            Quote(link.url.str()) + " is not an http:// or https:// address: the button will "
-                                    "refuse to open it");
+      if (link.type == launcher::kLinkOpen) RefusedLink(section, link.url.str());
     }
     if (launcherRuns && browsers == 0)
       Add(Severity::Error, Where("global", "linkCount"),
@@ -565,6 +562,15 @@ class Checker {
     LoadImage(config, kLogoImage, "the game window's logo",
               "the player sees \"读取图片失败\" and the game window's set-up stops");
     CheckPictures(config, style);
+  }
+
+  // A link button's address as the button hands it on.
+  void RefusedLink(const std::string& section, const std::string& url) {
+    if (!skin::PackageLinkTarget(skin::LinkFromSetting(url)).empty()) return;
+    Add(Severity::Error, Where(section, "url"),
+        Quote(url) + " is refused by the button: it opens http://, https:// and mailto: "
+                     "addresses, www. addresses and a program's own scheme://... links, never "
+                     "files, paths or script");
   }
 
   void CheckPictures(CLauncherConfig& config, const Image& style) {
@@ -605,11 +611,8 @@ class Checker {
                   std::to_string(picture->interval) + "), down to y=" + std::to_string(last.bottom) +
                   ", but " + kStyleImage + " is " + std::to_string(style.height) + " px high");
       }
-      if (game::ButtonHasLink(button.type) && !button.url.empty() &&
-          !skin::IsOpenableLink(button.url.str()))
-        Add(Severity::Error, Where(section, "url"),
-            Quote(button.url.str()) + " is not an http:// or https:// address: the button will "
-                                      "refuse to open it");
+      if (game::ButtonHasLink(button.type) && !button.url.empty())
+        RefusedLink(section, button.url.str());
     }
     if (!style.decoded) return;
     for (std::size_t i = 0; i < pictures.size(); ++i) {

@@ -17,6 +17,7 @@
 #include "config/LauncherConfig.h"
 #include "config/PackageImage.h"
 #include "platform/CodePage.h"
+#include "skin/SkinRules.h"
 
 namespace {
 
@@ -175,7 +176,7 @@ TEST_F(PackageCheck, BrokenPackages) {
        "[global] firstUrl", "not an http:// or https:// address", 1},
       {"link button opening a program",
        [](Package& p) { p.settings["link2"]["type"] = "1"; p.settings["link2"]["url"] = "calc.exe"; },
-       "[link2] url", "refuse to open it", 1},
+       "[link2] url", "is refused by the button", 1},
       {"button naming no picture", [](Package& p) { p.settings["gamebutton1"]["image"] = "7"; },
        "[gamebutton1] image", "no button is made", 0},
       {"unknown key far from any", [](Package& p) { p.settings["global"]["favouriteColour"] = "1"; },
@@ -219,6 +220,35 @@ TEST_F(PackageCheck, BrokenPackages) {
     EXPECT_TRUE(found) << c.name << ": want " << c.where << ": " << c.message << "\n"
                        << Problems(report);
     EXPECT_EQ(report.ExitCode(), c.exitCode) << c.name << "\n" << Problems(report);
+  }
+}
+
+TEST_F(PackageCheck, LinkButtonsAreJudgedByTheButtonsOwnRule) {
+  const struct {
+    const char* url;
+    bool refused;
+  } cases[] = {
+      {"http://127.0.0.1/pay", false},
+      {"mailto:help@example.com", false},
+      {"yychat://room/1", false},
+      {"www.example.com/pay?a=1;b=2", false},
+      {"calc.exe", true},
+      {"file:///etc/passwd", true},
+      {"javascript:alert(1)", true},
+      {"C:\\game\\a.exe", true},
+  };
+  for (const auto& c : cases) {
+    for (const char* section : {"link2", "gamebutton1"}) {
+      Package package;
+      package.settings[section]["type"] = "1";  // a button that opens its address
+      package.settings[section]["url"] = c.url;
+      const Report report = CheckBytes(package.Zip());
+      bool flagged = false;
+      for (const auto& p : report.problems)
+        flagged = flagged || p.where == std::string("[") + section + "] url";
+      EXPECT_EQ(flagged, c.refused) << section << " " << c.url << "\n" << Problems(report);
+      EXPECT_EQ(flagged, skin::PackageLinkTarget(skin::LinkFromSetting(c.url)).empty()) << c.url;
+    }
   }
 }
 
