@@ -22,6 +22,7 @@
 #include "game/GameCommandChannel.h"
 #include "game/GameDialog.h"
 #include "net/BackgroundWork.h"
+#include "platform/Fonts.h"
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
 #include "platform/TerminationSignal.h"
@@ -123,7 +124,8 @@ int SendOutsideCommand(int argc, char** argv, const std::string& idText) {
 // `Launcher --check`: the package's report on stdout; the exit code says whether it is sound.
 int CheckPackage(const cli::Options& options) {
   const packagecheck::Report report =
-      packagecheck::CheckPackageFile(options.packagePath, DecodePackageImage);
+      packagecheck::CheckPackageFile(options.packagePath, DecodePackageImage,
+                                     platform::CharactersWithoutFont);
   const std::string text =
       options.json ? packagecheck::FormatJson(report) : packagecheck::FormatText(report);
   std::fputs(text.c_str(), stdout);
