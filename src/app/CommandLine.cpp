@@ -103,10 +103,10 @@ Options ParseCommandLine(int argc, const char* const* argv) {
 std::string UsageText(std::string_view program) {
   const std::string p(program.empty() ? "Launcher" : program);
   return "Usage: " + p + " [START-ADDRESS]\n"
-         "       " + p + " --command 1526|1527|1528|1530\n"
-         "       " + p + " --check [PATH/TO/config.zip] [--json]\n"
-         "       " + p + " --preview DIR [--size WIDTHxHEIGHT]\n"
-         "       " + p + " --help | --version\n"
+         "  or:  " + p + " --command 1526|1527|1528|1530\n"
+         "  or:  " + p + " --check [PATH/TO/config.zip] [--json]\n"
+         "  or:  " + p + " --preview DIR [--size WIDTHxHEIGHT]\n"
+         "  or:  " + p + " --help | --version\n"
          "\n"
          "A desktop client for browser games. It reads the operator's package config.zip\n"
          "(settings config/cg.txt and the PNG artwork) from the working directory, shows the\n"
