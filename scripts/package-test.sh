@@ -34,11 +34,17 @@ launcher_deb=$build/launcher_${version}_amd64.deb
 
 work=$(mktemp -d /tmp/package-test.XXXXXX)
 chmod 755 "$work"
-site_pid="" mounts=()
+site_pid="" watcher="" mounts=()
 cleanup() {
+  [ -z "$watcher" ] || kill "$watcher" 2>/dev/null || true
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount -l "${mounts[$i]}" 2>/dev/null || true; done
   if [ -n "$site_pid" ]; then kill "$site_pid" 2>/dev/null || true; wait "$site_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
+  # Never delete through a mount that is still there (the roots hold the machine's /dev).
+  if findmnt -rn -o TARGET | grep -q "^$work/"; then
+    echo "package-test.sh: $work still has mounts; left in place" >&2
+  else
+    rm -rf --one-file-system "$work"
+  fi
 }
 trap cleanup EXIT
 
@@ -87,16 +93,17 @@ new_root() {
   local root=$1
   mkdir -p "$root"
   tar -C "$root" -xf "$cache/bookworm-minbase.tar"
-  for m in proc dev dev/pts sys; do mkdir -p "$root/$m"; done
+  for m in proc dev sys; do mkdir -p "$root/$m"; done
   mount -t proc proc "$root/proc"; mounts+=("$root/proc")
-  mount --bind /dev "$root/dev"; mounts+=("$root/dev")
-  mount --bind /dev/pts "$root/dev/pts"; mounts+=("$root/dev/pts")
+  # With its own mounts: /dev/shm (shared memory of the browser's processes) and /dev/pts.
+  mount --rbind /dev "$root/dev"; mounts+=("$root/dev")
+  mount --make-rslave "$root/dev"
   mount --bind /sys "$root/sys"; mounts+=("$root/sys")
   mount --bind "$cache/apt-archives" "$root/var/cache/apt/archives"; mounts+=("$root/var/cache/apt/archives")
-  mkdir -p "$root/dev/shm"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
   echo "deb $mirror bookworm main" >"$root/etc/apt/sources.list"
   chroot "$root" useradd -m -u 1000 -s /bin/sh player
+  install -d -m 1777 "$root/tmp/.X11-unix"
   chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
 }
 # install_in ROOT PACKAGES...: apt-get install as a player's administrator would.
@@ -112,7 +119,8 @@ play() {
   local root=$1 dir=$2
   shift 2
   local loads
-  loads=$(grep -c '"path":"/play/game"' "$work/site.log" || true)
+  loads=$(grep -c '"path":"/play/game"' "$work/site.log" 2>/dev/null)
+  loads=${loads:-0}
   cat >"$root/tmp/play.sh" <<'EOF'
 #!/bin/sh
 # Runs the game under its own X server and reports the top-level windows while it runs.
@@ -120,13 +128,14 @@ cd "$1" && shift
 Xvfb :7 -screen 0 1600x1000x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
 xvfb=$!
 for i in $(seq 1 100); do [ -e /tmp/.X11-unix/X7 ] && break; sleep 0.1; done
+[ -e /tmp/.X11-unix/X7 ] || { echo "Xvfb did not start"; cat /tmp/xvfb.log; exit 1; }
 DISPLAY=:7 "$@" >/tmp/game.out 2>/tmp/game.err &
 game=$!
 for i in $(seq 1 900); do
   DISPLAY=:7 xwininfo -root -children 2>/dev/null | awk '/\([0-9]+x[0-9]+\+/ {
       split($0, a, ") "); split(a[2], g, /[x+]/); if (g[1] >= 1000 && g[2] >= 700) found = 1 }
     END { exit !found }' && [ -f /tmp/loaded ] && break
-  kill -0 $game 2>/dev/null || { echo "the game ended early"; cat /tmp/game.err; exit 1; }
+  kill -0 $game 2>/dev/null || { echo "the game ended early"; tail -30 /tmp/game.err; exit 1; }
   sleep 0.2
 done
 DISPLAY=:7 xwininfo -root -tree | grep -E '[0-9]{4}x[0-9]{3,}' | head -5
@@ -139,14 +148,16 @@ EOF
   rm -f "$root/tmp/loaded"
   (
     for _ in $(seq 1 1800); do
-      [ "$(grep -c '"path":"/play/game"' "$work/site.log" || true)" -gt "$loads" ] && { touch "$root/tmp/loaded"; exit 0; }
+      now=$(grep -c '"path":"/play/game"' "$work/site.log" 2>/dev/null)
+      [ "${now:-0}" -gt "$loads" ] && { touch "$root/tmp/loaded"; exit 0; }
       sleep 0.1
     done
   ) &
-  local watcher=$!
+  watcher=$!
   chroot --userspec=1000:1000 "$root" env -i HOME=/home/player PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
     LANG=C.UTF-8 QTWEBENGINE_DISABLE_SANDBOX=1 /tmp/play.sh "$dir" "$@"
   kill "$watcher" 2>/dev/null || true
+  watcher=""
 }
 
 step "installed: apt-get install the operator's package in a clean root"
