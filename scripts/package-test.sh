@@ -119,7 +119,7 @@ play() {
   local root=$1 dir=$2
   shift 2
   local loads
-  loads=$(grep -c '"path":"/play/game"' "$work/site.log" 2>/dev/null)
+  loads=$(grep -c '"path":"/play/game"' "$work/site.log" 2>/dev/null || true)
   loads=${loads:-0}
   cat >"$root/tmp/play.sh" <<'EOF'
 #!/bin/sh
@@ -141,14 +141,15 @@ done
 DISPLAY=:7 xwininfo -root -tree | grep -E '[0-9]{4}x[0-9]{3,}' | head -5
 kill -TERM $game; wait $game; code=$?
 kill $xvfb
-[ -f /tmp/loaded ] || { echo "the game page did not load"; cat /tmp/game.err; exit 1; }
+[ -f /tmp/loaded ] || { echo "the game page did not load"; tail -30 /tmp/game.err; exit 1; }
+[ $code -eq 0 ] || { echo "the game ended with exit code $code"; tail -30 /tmp/game.err; }
 exit $code
 EOF
   chmod 755 "$root/tmp/play.sh"
   rm -f "$root/tmp/loaded"
   (
     for _ in $(seq 1 1800); do
-      now=$(grep -c '"path":"/play/game"' "$work/site.log" 2>/dev/null)
+      now=$(grep -c '"path":"/play/game"' "$work/site.log" 2>/dev/null || true)
       [ "${now:-0}" -gt "$loads" ] && { touch "$root/tmp/loaded"; exit 0; }
       sleep 0.1
     done
