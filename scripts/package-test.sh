@@ -131,14 +131,18 @@ for i in $(seq 1 100); do [ -e /tmp/.X11-unix/X7 ] && break; sleep 0.1; done
 [ -e /tmp/.X11-unix/X7 ] || { echo "Xvfb did not start"; cat /tmp/xvfb.log; exit 1; }
 DISPLAY=:7 "$@" >/tmp/game.out 2>/tmp/game.err &
 game=$!
+# A top-level window of the game's size: the game window fills the screen's work area.
+game_window() {
+  DISPLAY=:7 xwininfo -root -children 2>/dev/null | grep -oE ' [0-9]+x[0-9]+[+-]' | tr -d ' +-' |
+    awk -Fx '$1 >= 1000 && $2 >= 700 { found = 1 } END { exit !found }'
+}
 for i in $(seq 1 900); do
-  DISPLAY=:7 xwininfo -root -children 2>/dev/null | awk '/\([0-9]+x[0-9]+\+/ {
-      split($0, a, ") "); split(a[2], g, /[x+]/); if (g[1] >= 1000 && g[2] >= 700) found = 1 }
-    END { exit !found }' && [ -f /tmp/loaded ] && break
+  game_window && [ -f /tmp/loaded ] && break
   kill -0 $game 2>/dev/null || { echo "the game ended early"; tail -30 /tmp/game.err; exit 1; }
   sleep 0.2
 done
-DISPLAY=:7 xwininfo -root -tree | grep -E '[0-9]{4}x[0-9]{3,}' | head -5
+game_window || { DISPLAY=:7 xwininfo -root -children; echo "no game window came up"; exit 1; }
+DISPLAY=:7 xwininfo -root -children | grep -E ' [0-9]{4}x[0-9]{3,}[+-]'
 kill -TERM $game; wait $game; code=$?
 kill $xvfb
 [ -f /tmp/loaded ] || { echo "the game page did not load"; tail -30 /tmp/game.err; exit 1; }
