@@ -247,13 +247,12 @@ if [ "$make_portable" -eq 1 ]; then
   cp -rL "$data/resources" "$folder/resources"
   cp -rL "$translations/qtwebengine_locales" "$folder/translations/"
 
-  # Every library these load, except the C library and the graphics drivers' own, which must
-  # come from the machine.
+  # Every library these load but the C library's, which must be the machine's. The OpenGL
+  # libraries carried are the vendor-neutral dispatchers: they load the machine's own drivers
+  # when there are any, and the browser draws without them when there are none.
   system_lib() {
     case "$(basename "$1")" in
       ld-linux*|libc.so*|libm.so*|libpthread.so*|libdl.so*|librt.so*|libresolv.so*|libutil.so*) return 0 ;;
-      libGL.so*|libGLX.so*|libGLdispatch.so*|libEGL.so*|libgbm.so*|libdrm.so*) return 0 ;;
-      libxcb.so*|libX11.so*|libX11-xcb.so*|libXau.so*|libXdmcp.so*) return 0 ;;
     esac
     return 1
   }
@@ -339,8 +338,8 @@ Start the game with ./run.sh in this folder, or run ./install.sh once to add it 
 your menu (no administrator rights needed).
 
 This folder carries the program and the libraries it needs (Qt 6 with Qt WebEngine).
-The machine needs only a desktop on X11 (an X server, with its OpenGL library,
-libgl1) and a font with Chinese characters, e.g. fonts-noto-cjk,
+The machine needs only a desktop on X11 (an X server; its OpenGL drivers are
+used when present) and a font with Chinese characters, e.g. fonts-noto-cjk,
 fonts-wqy-microhei or fonts-wqy-zenhei; without one, Chinese texts show as boxes.
 EOF
   find "$folder" -exec touch -h -d "@$stamp" {} +
