@@ -125,15 +125,21 @@ play() {
 #!/bin/sh
 # Runs the game under its own X server and reports the top-level windows while it runs.
 cd "$1" && shift
-Xvfb :7 -screen 0 1600x1000x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
+# The roots share the machine's network, X's abstract sockets among them: the server picks a
+# free display.
+: >/tmp/display
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>/tmp/display >/tmp/xvfb.log 2>&1 &
 xvfb=$!
-for i in $(seq 1 100); do [ -e /tmp/.X11-unix/X7 ] && break; sleep 0.1; done
-[ -e /tmp/.X11-unix/X7 ] || { echo "Xvfb did not start"; cat /tmp/xvfb.log; exit 1; }
-DISPLAY=:7 "$@" >/tmp/game.out 2>/tmp/game.err &
+game=""
+trap 'kill $game $xvfb 2>/dev/null' EXIT
+for i in $(seq 1 100); do [ -s /tmp/display ] && break; sleep 0.1; done
+[ -s /tmp/display ] || { echo "Xvfb did not start"; cat /tmp/xvfb.log; exit 1; }
+export DISPLAY=:$(tr -dc 0-9 </tmp/display)
+"$@" >/tmp/game.out 2>/tmp/game.err &
 game=$!
 # A top-level window of the game's size: the game window fills the screen's work area.
 game_window() {
-  DISPLAY=:7 xwininfo -root -children 2>/dev/null | grep -oE ' [0-9]+x[0-9]+[+-]' | tr -d ' +-' |
+  xwininfo -root -children 2>/dev/null | grep -oE ' [0-9]+x[0-9]+[+-]' | tr -d ' +-' |
     awk -Fx '$1 >= 1000 && $2 >= 700 { found = 1 } END { exit !found }'
 }
 for i in $(seq 1 900); do
@@ -141,10 +147,10 @@ for i in $(seq 1 900); do
   kill -0 $game 2>/dev/null || { echo "the game ended early"; tail -30 /tmp/game.err; exit 1; }
   sleep 0.2
 done
-game_window || { DISPLAY=:7 xwininfo -root -children; echo "no game window came up"; exit 1; }
-DISPLAY=:7 xwininfo -root -children | grep -E ' [0-9]{4}x[0-9]{3,}[+-]'
+game_window || { xwininfo -root -children; echo "no game window came up"; exit 1; }
+xwininfo -root -children | grep -E ' [0-9]{4}x[0-9]{3,}[+-]'
 kill -TERM $game; wait $game; code=$?
-kill $xvfb
+game=""
 [ -f /tmp/loaded ] || { echo "the game page did not load"; tail -30 /tmp/game.err; exit 1; }
 [ $code -eq 0 ] || { echo "the game ended with exit code $code"; tail -30 /tmp/game.err; }
 exit $code
