@@ -5,7 +5,7 @@ PKGS=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
   qt6-webchannel-dev libqt6opengl6-dev
-  libgl-dev libxkbcommon-dev libxcb1-dev libx11-xcb-dev
+  libgl-dev libxkbcommon-dev libxcb1-dev libx11-xcb-dev libfontconfig-dev
   zlib1g-dev libsimpleini-dev libjsoncpp-dev libcurl4-openssl-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libpsl-dev libzip-dev
   xvfb xauth x11-utils xdotool xcompmgr imagemagick fonts-noto-cjk fonts-dejavu-core
@@ -13,6 +13,8 @@ PKGS=(
   clang libclang-rt-14-dev python3 zip unzip
   appstream desktop-file-utils dpkg-dev file
   xrestop
+  appstream desktop-file-utils dpkg-dev file help2man
+  lintian debootstrap patchelf
 )
 missing=()
 for p in "${PKGS[@]}"; do

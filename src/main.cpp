@@ -22,6 +22,7 @@
 #include "game/GameCommandChannel.h"
 #include "game/GameDialog.h"
 #include "net/BackgroundWork.h"
+#include "platform/Fonts.h"
 #include "platform/Memory.h"
 #include "platform/MessageBox.h"
 #include "platform/TerminationSignal.h"
@@ -86,6 +87,21 @@ void OnExitFromInsideRun() {
   std::_Exit(kExitDisplayLost);
 }
 
+// Messages while the window system is brought up: the platform plugin's own remarks are held
+// back, and its fatal failure ends the run with one line and exit code 1.
+void ReportMissingDisplay(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    std::fputs("Launcher: no display to open the windows on (is DISPLAY set and the X server "
+               "running?); --check and --preview need none\n",
+               stderr);
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  const bool platformRemark = context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
+  if (platformRemark && type != QtCriticalMsg) return;
+  std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 }  // namespace
 
 namespace {
@@ -109,7 +125,8 @@ int SendOutsideCommand(int argc, char** argv, const std::string& idText) {
 // `Launcher --check`: the package's report on stdout; the exit code says whether it is sound.
 int CheckPackage(const cli::Options& options) {
   const packagecheck::Report report =
-      packagecheck::CheckPackageFile(options.packagePath, DecodePackageImage);
+      packagecheck::CheckPackageFile(options.packagePath, DecodePackageImage,
+                                     platform::CharactersWithoutFont);
   const std::string text =
       options.json ? packagecheck::FormatJson(report) : packagecheck::FormatText(report);
   std::fputs(text.c_str(), stdout);
@@ -128,8 +145,7 @@ int main(int argc, char** argv) {
       std::fputs(cli::VersionText().c_str(), stdout);
       return 0;
     case cli::Mode::Misuse:
-      std::fprintf(stderr, "Launcher: %s\n\n%s", options.error.c_str(),
-                   cli::UsageText("Launcher").c_str());
+      std::fputs(cli::MisuseText("Launcher", options.error).c_str(), stderr);
       return 2;
     case cli::Mode::Command:
       return SendOutsideCommand(argc, argv, options.commandId);
@@ -157,7 +173,10 @@ int main(int argc, char** argv) {
   ApplyEngineSwitches();
   platform::ReturnLargeBlocksToSystem();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Without a display Qt gives up with a fatal message (and an abort); say so in one line.
+  const QtMessageHandler previousHandler = qInstallMessageHandler(ReportMissingDisplay);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previousHandler);
   // The windows run one after the other; closing one must not end the next one's run.
   app.setQuitOnLastWindowClosed(false);
   app.setWindowIcon(QIcon(QStringLiteral(":/launcher/icon.png")));

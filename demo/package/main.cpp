@@ -34,7 +34,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (arg == "--stored-only") {
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--stored-only") {
       storedOnly = true;
     } else if (!hasValue) {
       return Fail("missing value or unknown option " + arg);

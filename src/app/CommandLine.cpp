@@ -12,7 +12,8 @@ namespace {
 
 constexpr int kMaxPreviewSide = 16384;
 
-bool IsOption(std::string_view arg) { return arg.size() >= 2 && arg.substr(0, 2) == "--"; }
+// "-v", "-" and "--anything": never taken for a start address.
+bool LooksLikeOption(std::string_view arg) { return !arg.empty() && arg[0] == '-'; }
 
 Options Misuse(std::string error) {
   Options o;
@@ -50,7 +51,7 @@ Options ParseCommandLine(int argc, const char* const* argv) {
   Options o;
   if (argc < 2 || argv[1] == nullptr) return o;
   const std::string_view first = argv[1];
-  if (first != "-h" && !IsOption(first)) {
+  if (!LooksLikeOption(first)) {
     o.startAddress = std::string(first);
     return o;
   }
@@ -58,7 +59,7 @@ Options ParseCommandLine(int argc, const char* const* argv) {
   bool sizeGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] ? argv[i] : "";
-    const bool hasValue = i + 1 < argc && argv[i + 1] != nullptr && !IsOption(argv[i + 1]);
+    const bool hasValue = i + 1 < argc && argv[i + 1] != nullptr && !LooksLikeOption(argv[i + 1]);
     auto setMode = [&o](Mode mode) {
       if (o.mode != Mode::Run && o.mode != mode) return false;
       o.mode = mode;
@@ -87,7 +88,7 @@ Options ParseCommandLine(int argc, const char* const* argv) {
         return Misuse("--size needs WIDTHxHEIGHT, e.g. 1280x800");
       ++i;
       sizeGiven = true;
-    } else if (IsOption(arg)) {
+    } else if (LooksLikeOption(arg)) {
       return Misuse("unknown option " + std::string(arg));
     } else {
       return Misuse("unexpected argument " + std::string(arg));
@@ -102,10 +103,10 @@ Options ParseCommandLine(int argc, const char* const* argv) {
 std::string UsageText(std::string_view program) {
   const std::string p(program.empty() ? "Launcher" : program);
   return "Usage: " + p + " [START-ADDRESS]\n"
-         "       " + p + " --command 1526|1527|1528|1530\n"
-         "       " + p + " --check [PATH/TO/config.zip] [--json]\n"
-         "       " + p + " --preview DIR [--size WIDTHxHEIGHT]\n"
-         "       " + p + " --help | --version\n"
+         "  or:  " + p + " --command 1526|1527|1528|1530\n"
+         "  or:  " + p + " --check [PATH/TO/config.zip] [--json]\n"
+         "  or:  " + p + " --preview DIR [--size WIDTHxHEIGHT]\n"
+         "  or:  " + p + " --help | --version\n"
          "\n"
          "A desktop client for browser games. It reads the operator's package config.zip\n"
          "(settings config/cg.txt and the PNG artwork) from the working directory, shows the\n"
@@ -139,6 +140,11 @@ std::string UsageText(std::string_view program) {
          "  QTWEBENGINE_DISABLE_SANDBOX  set by the program only when it runs as root\n"
          "  QTWEBENGINE_CHROMIUM_FLAGS   engine switches; the program adds those that keep\n"
          "                               a hidden game's timers running\n";
+}
+
+std::string MisuseText(std::string_view program, const std::string& error) {
+  const std::string p(program.empty() ? "Launcher" : program);
+  return p + ": " + error + " (see " + p + " --help)\n";
 }
 
 std::string VersionText() { return std::string("Launcher ") + LAUNCHER_VERSION + "\n"; }

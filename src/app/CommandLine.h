@@ -12,7 +12,7 @@ enum class Mode {
   Command,  // hand `commandId` to the running game window
   Check,    // check the package at `packagePath`
   Preview,  // render the skin into `previewDir`
-  Misuse,   // usage on stderr, exit 2; `error` says why
+  Misuse,   // `error` and a pointer to --help on stderr, exit 2
 };
 
 struct Options {
@@ -27,14 +27,16 @@ struct Options {
   std::string error;
 };
 
-// Options are recognised only when the first argument starts with "--" (or is "-h"); any other
-// first argument is the start address, and the arguments after it are ignored.
+// Options are recognised when the first argument starts with "-"; any other first argument is the
+// start address, and the arguments after it are ignored.
 Options ParseCommandLine(int argc, const char* const* argv);
 
 // "WxH" with both sides from 1 to 16384; false otherwise.
 bool ParseSize(std::string_view text, int& width, int& height);
 
 std::string UsageText(std::string_view program);
+// The one line a misused command line gets on stderr.
+std::string MisuseText(std::string_view program, const std::string& error);
 std::string VersionText();
 
 }  // namespace cli

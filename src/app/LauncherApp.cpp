@@ -53,7 +53,8 @@ bool LauncherApp::InitInstance(int argc, char** argv) {
   const std::string programPath = platform::ProgramPath();
   const LauncherSettings& settings = config->GetSettings();
   // The report runs beside the windows: nothing waits for the counting address.
-  adapterReport = StartAdapterReport(programPath, settings);
+  adapterReport = StartAdapterReport(
+      programPath, platform::CurrentDirectory() + platform::PathSeparator() + "config.zip", settings);
 
   if (settings.firstUrl.size() > 2) {
     // Only the launcher draws its artwork: the game window's run does not keep it decoded.

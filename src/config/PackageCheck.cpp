@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -175,6 +176,70 @@ bool IsPlainDecimal(const std::string& text) {
   return i == text.size();
 }
 
+// Whether the value is one the windows show to the player (titles, messages, tips).
+bool ShownKey(const std::string& key) {
+  static const std::set<std::string> kShown = {"title",           "notityTitle",   "notifyCloseTitle",
+                                               "clearFlashTitle", "clearFlashMsg", "closeMsg",
+                                               "tips"};
+  return kShown.count(key) > 0;
+}
+
+// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates.
+bool IsUtf8(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      length = 2, least = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3, least = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4, least = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    char32_t value = c & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      value = (value << 6) | (next & 0x3F);
+    }
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::u32string ToUtf32(const std::string& utf8) {
+  const std::u16string units = codepage::Utf8ToUtf16(utf8);
+  std::u32string out;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF)
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    out += c;
+  }
+  return out;
+}
+
+std::string FromUtf32(char32_t c) {
+  std::u16string units;
+  if (c >= 0x10000) {
+    units += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    units += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+  } else {
+    units += static_cast<char16_t>(c);
+  }
+  return codepage::Utf16ToUtf8(units);
+}
+
 // The list a section name belongs to and its number (from 1); null for none.
 const ListSpec* ListOfSection(const std::string& section, int& number) {
   const std::string lower = Lower(section);
@@ -193,7 +258,8 @@ const ListSpec* ListOfSection(const std::string& section, int& number) {
 
 class Checker {
  public:
-  Checker(Report& report, const ImageDecoder& decode) : report(report), decode(decode) {}
+  Checker(Report& report, const ImageDecoder& decode, const FontCoverage& fonts)
+      : report(report), decode(decode), fonts(fonts) {}
 
   void Run(CLauncherConfig& config, bool opened) {
     if (!opened) {
@@ -206,10 +272,7 @@ class Checker {
     ListMembers(config);
     messages.clear();
     if (!config.LoadSettingsFile(kSettingsMember)) {
-      std::string text = StopsWith();
-      const std::string other = CaseVariant(kSettingsMember);
-      if (!other.empty()) text += " (the package holds \"" + other + "\": names are case-sensitive)";
-      Add(Severity::Error, kSettingsMember, text);
+      Add(Severity::Error, kSettingsMember, StopsWith() + MisplacedNote(kSettingsMember));
       return;
     }
     const bool read = config.ReadSettings();
@@ -217,6 +280,8 @@ class Checker {
     IndexDocument();
     CheckDocumentNames();
     ListSettings();
+    CheckTextEncoding(config);
+    CheckFonts();
     if (!read) {
       Add(Severity::Error, Where("global", "linkCount"),
           "is " + ShownValue("global", "linkCount") +
@@ -255,6 +320,35 @@ class Checker {
     return "";
   }
 
+  // Why a member the program asks for by `name` is not found although the package seems to hold
+  // it: written with backslashes, inside a folder, or in other letter case. Empty when none.
+  std::string MisplacedNote(const std::string& name) const {
+    for (const Member& m : report.members) {
+      std::string slashed = m.name;
+      std::replace(slashed.begin(), slashed.end(), '\\', '/');
+      const bool backslashes = slashed != m.name;
+      const bool nested = slashed.size() > name.size() + 1 &&
+                          Lower(slashed).compare(slashed.size() - name.size(), name.size(),
+                                                 Lower(name)) == 0 &&
+                          slashed[slashed.size() - name.size() - 1] == '/';
+      std::string held = " (the package holds \"" + Utf8(m.name) + "\"";
+      if (nested) {
+        const std::string folder = slashed.substr(0, slashed.size() - name.size());
+        return held + ", inside the folder \"" + Utf8(folder) +
+               "\": the program reads \"" + name +
+               "\" from the top of the archive; zip the config folder itself, not the folder "
+               "above it)";
+      }
+      if (backslashes && Lower(slashed) == Lower(name))
+        return held + ", named with backslashes: the program expects \"" + name +
+               "\" with \"/\"; make the archive again with a tool that writes \"/\", such as "
+               "zip or 7-Zip)";
+    }
+    const std::string other = CaseVariant(name);
+    if (!other.empty()) return " (the package holds \"" + other + "\": names are case-sensitive)";
+    return "";
+  }
+
   const Member* FindMember(const std::string& name) const {
     for (const Member& m : report.members)
       if (m.name == name) return &m;
@@ -264,6 +358,7 @@ class Checker {
   void ListMembers(CLauncherConfig& config) {
     ZipHandle* zip = config.GetPackageHandle();
     std::set<std::string> seen;
+    int encrypted = 0;
     const int count = ZipEntryCount(zip);
     for (int i = 0; i < count; ++i) {
       ZipEntryInfo info;
@@ -303,11 +398,20 @@ class Checker {
           why = "damaged (local header, sizes or CRC-32 do not match the directory)";
       }
       m.readable = why.empty();
-      if (!why.empty()) Add(Severity::Warning, m.name, "the program's reader refuses it: " + why);
+      if (info.flags & 1)
+        ++encrypted;
+      else if (!why.empty())
+        Add(Severity::Warning, m.name, "the program's reader refuses it: " + why);
       if (!seen.insert(m.name).second)
         Add(Severity::Warning, m.name, "present more than once: the program reads the first");
       report.members.push_back(m);
     }
+    if (encrypted > 0)
+      Add(Severity::Error, PackageName(),
+          "is password-protected (" + std::to_string(encrypted) + " of " +
+              std::to_string(report.members.size()) +
+              " members encrypted), which the program cannot read: make the archive again "
+              "without a password");
   }
 
   void IndexDocument() {
@@ -455,10 +559,61 @@ class Checker {
     if (std::string(rule.key) == "codePage") return;
     const std::size_t bad = codepage::FirstInvalidSystemByte(value);
     if (bad != std::string::npos)
-      Add(Severity::Error, where,
+      invalidText.push_back({Severity::Error, where,
           "byte 0x" + Hex(static_cast<unsigned char>(value[bad]), 2) + " at offset " +
               std::to_string(bad) + " is not valid " + codepage::SystemCodePage() +
-              " text: it shows as a replacement character");
+              " text: it shows as a replacement character"});
+    if (ShownKey(rule.key)) shownText += Utf8(value);
+  }
+
+  // A settings file saved as UTF-8 while its texts are read in another code page: one cause
+  // with its remedy instead of an error for every value.
+  void CheckTextEncoding(CLauncherConfig& config) {
+    std::vector<unsigned char> bytes;
+    const bool utf8 = config.ReadMember(kSettingsMember, bytes) &&
+                      IsUtf8(std::string(bytes.begin(), bytes.end()));
+    const bool nonAscii = std::any_of(bytes.begin(), bytes.end(), [](unsigned char c) { return c >= 0x80; });
+    const std::string page = codepage::SystemCodePage();
+    const bool readAsUtf8 = Lower(page) == "utf-8" || Lower(page) == "utf8";
+    if (!utf8 || !nonAscii || readAsUtf8) {
+      for (const Problem& p : invalidText) report.problems.push_back(p);
+      return;
+    }
+    const char* env = std::getenv("LAUNCHER_CODEPAGE");
+    const std::string remedy =
+        env && *env ? "; LAUNCHER_CODEPAGE=" + std::string(env) +
+                          " overrides the package's codePage: unset it or set it to UTF-8"
+                    : "; codePage=UTF-8 in [global] fixes it (or save the file as " + page + ")";
+    if (invalidText.empty()) {
+      Add(Severity::Warning, kSettingsMember,
+          "is UTF-8 text but read as " + page + ": its Chinese texts may show garbled" + remedy);
+      return;
+    }
+    std::string keys;
+    for (std::size_t i = 0; i < invalidText.size() && i < 3; ++i)
+      keys += (i ? ", " : "") + invalidText[i].where;
+    if (invalidText.size() > 3) keys += ", ...";
+    Add(Severity::Error, kSettingsMember,
+        "is saved as UTF-8 but read as " + page + ": " + std::to_string(invalidText.size()) +
+            (invalidText.size() == 1 ? " value holds" : " values hold") + " bytes that are not " +
+            page + " (" + keys + ")" + remedy);
+  }
+
+  // The texts a player reads, the program's own messages among them, need a font that has them.
+  void CheckFonts() {
+    if (!fonts) return;
+    const std::u32string text = ToUtf32("启动失败读取图片失败" + shownText);
+    const std::u32string missing = fonts(text);
+    if (missing.empty()) return;
+    std::u32string sample = missing.substr(0, 8);
+    std::string shown;
+    for (char32_t c : sample) shown += (shown.empty() ? "" : " ") + FromUtf32(c);
+    Add(Severity::Warning, "fonts",
+        "no installed font has " + std::to_string(missing.size()) + " of the characters of the "
+            "program's messages and the package's texts (" + shown +
+            (missing.size() > sample.size() ? " ..." : "") +
+            "): they show as empty boxes; install a CJK font (fonts-noto-cjk, "
+            "fonts-wqy-microhei or fonts-wqy-zenhei)");
   }
 
   void CheckCodePage() {
@@ -478,10 +633,8 @@ class Checker {
     image.member = member;
     const Member* m = FindMember(member);
     if (!m) {
-      std::string text = "missing (" + user + "): " + missingEffect;
-      const std::string other = CaseVariant(member);
-      if (!other.empty()) text += " (the package holds \"" + other + "\": names are case-sensitive)";
-      Add(Severity::Error, member, text);
+      Add(Severity::Error, member,
+          "missing (" + user + "): " + missingEffect + MisplacedNote(member));
       return image;
     }
     std::vector<unsigned char> bytes;
@@ -551,10 +704,7 @@ class Checker {
               "the button's rectangle " + RectText(r) + " is not inside the launcher artwork (" +
                   Size(artwork.width, artwork.height) + ")");
       }
-      if (link.type == launcher::kLinkOpen && !skin::IsOpenableLink(link.url.str()))
-        Add(Severity::Error, Where(section, "url"),
-            Quote(link.url.str()) + " is not an http:// or https:// address: the button will "
-                                    "refuse to open it");
+      if (link.type == launcher::kLinkOpen) RefusedLink(section, link.url.str());
     }
     if (launcherRuns && browsers == 0)
       Add(Severity::Error, Where("global", "linkCount"),
@@ -565,6 +715,15 @@ class Checker {
     LoadImage(config, kLogoImage, "the game window's logo",
               "the player sees \"读取图片失败\" and the game window's set-up stops");
     CheckPictures(config, style);
+  }
+
+  // A link button's address as the button hands it on.
+  void RefusedLink(const std::string& section, const std::string& url) {
+    if (!skin::PackageLinkTarget(skin::LinkFromSetting(url)).empty()) return;
+    Add(Severity::Error, Where(section, "url"),
+        Quote(url) + " is refused by the button: it opens http://, https:// and mailto: "
+                     "addresses, www. addresses and a program's own scheme://... links, never "
+                     "files, paths or script");
   }
 
   void CheckPictures(CLauncherConfig& config, const Image& style) {
@@ -605,11 +764,8 @@ class Checker {
                   std::to_string(picture->interval) + "), down to y=" + std::to_string(last.bottom) +
                   ", but " + kStyleImage + " is " + std::to_string(style.height) + " px high");
       }
-      if (game::ButtonHasLink(button.type) && !button.url.empty() &&
-          !skin::IsOpenableLink(button.url.str()))
-        Add(Severity::Error, Where(section, "url"),
-            Quote(button.url.str()) + " is not an http:// or https:// address: the button will "
-                                      "refuse to open it");
+      if (game::ButtonHasLink(button.type) && !button.url.empty())
+        RefusedLink(section, button.url.str());
     }
     if (!style.decoded) return;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
@@ -674,7 +830,10 @@ class Checker {
 
   Report& report;
   const ImageDecoder& decode;
+  const FontCoverage& fonts;
   std::vector<SettingEntry> entries;
+  std::vector<Problem> invalidText;  // values with bytes the code page does not have
+  std::string shownText;             // UTF-8: the values the windows show
   std::map<std::string, std::map<std::string, Given>> document;  // lower-case names
   std::set<std::string> reportedSections;
 };
@@ -697,10 +856,11 @@ int Report::Count(Severity severity) const {
                                         [severity](const Problem& p) { return p.severity == severity; }));
 }
 
-Report CheckPackageFile(const std::string& path, const ImageDecoder& decode) {
+Report CheckPackageFile(const std::string& path, const ImageDecoder& decode,
+                        const FontCoverage& fonts) {
   Report report;
   report.path = path;
-  Checker checker(report, decode);
+  Checker checker(report, decode, fonts);
   WithRecordedMessages(checker, [&] {
     CLauncherConfig config;
     const bool opened = config.OpenPackageAt(path);
@@ -710,10 +870,10 @@ Report CheckPackageFile(const std::string& path, const ImageDecoder& decode) {
 }
 
 Report CheckPackageBytes(const std::string& bytes, const std::string& path,
-                         const ImageDecoder& decode) {
+                         const ImageDecoder& decode, const FontCoverage& fonts) {
   Report report;
   report.path = path;
-  Checker checker(report, decode);
+  Checker checker(report, decode, fonts);
   WithRecordedMessages(checker, [&] {
     CLauncherConfig config;
     bool opened = false;

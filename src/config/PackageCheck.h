@@ -61,11 +61,15 @@ struct DecodedImage {
 // Decodes a PNG member's bytes as the windows do.
 using ImageDecoder = std::function<DecodedImage(const std::vector<unsigned char>& bytes)>;
 
-// Checks the package file at `path`.
-Report CheckPackageFile(const std::string& path, const ImageDecoder& decode);
+// The characters of a text that no installed font draws.
+using FontCoverage = std::function<std::u32string(const std::u32string& text)>;
+
+// Checks the package file at `path`; with `fonts`, also whether its texts can be drawn.
+Report CheckPackageFile(const std::string& path, const ImageDecoder& decode,
+                        const FontCoverage& fonts = {});
 // Checks a package held in memory; `path` only names it in the report.
 Report CheckPackageBytes(const std::string& bytes, const std::string& path,
-                         const ImageDecoder& decode);
+                         const ImageDecoder& decode, const FontCoverage& fonts = {});
 
 // The report for people: one line per member, setting, image and problem, then a summary.
 std::string FormatText(const Report& report);

@@ -1,5 +1,6 @@
 #include "net/AdapterReport.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -17,6 +18,28 @@ std::string MarkerPath(const std::string& programPath) {
   const std::string folder =
       separator == std::string::npos ? std::string() : programPath.substr(0, separator + 1);
   return folder + "flag.txt";
+}
+
+std::string PackageKey(const std::string& packagePath) {
+  // FNV-1a: stable across builds and machines, which std::hash is not.
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (unsigned char c : packagePath) {
+    hash ^= c;
+    hash *= 0x100000001b3ULL;
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+MarkerPlace ChooseMarkerPlace(const std::string& programPath, bool programFolderWritable,
+                              const std::string& stateFolder, const std::string& packagePath) {
+  const std::string beside = MarkerPath(programPath);
+  const bool systemFolder = beside.rfind("/usr/", 0) == 0;
+  const bool absolute = !beside.empty() && beside[0] == platform::PathSeparator();
+  if (programFolderWritable && absolute && !systemFolder) return {beside, false};
+  if (stateFolder.empty() || stateFolder[0] != '/' || packagePath.empty()) return {};
+  return {stateFolder + "/Launcher/flag-" + PackageKey(packagePath) + ".txt", true};
 }
 
 std::string FormatAdapterAddress(const std::vector<unsigned char>& hardwareAddress) {
@@ -58,26 +81,44 @@ bool ExpandReportAddress(const std::string& format, const std::string& adapterTe
 
 }  // namespace adapterreport
 
-void ReportAdapterAddress(const std::string& programPath, const LauncherSettings& settings) {
-  ReportAdapterAddress(programPath, settings, platform::FirstAdapterHardwareAddress);
+void ReportAdapterAddress(const std::string& markerPath, const LauncherSettings& settings) {
+  ReportAdapterAddress(markerPath, settings, platform::FirstAdapterHardwareAddress);
 }
 
 std::unique_ptr<net::BackgroundWork> StartAdapterReport(const std::string& programPath,
+                                                        const std::string& packagePath,
                                                         const LauncherSettings& settings) {
   if (settings.macCountApiUrl.empty()) return nullptr;
+  const std::size_t separator = programPath.find_last_of(platform::PathSeparator());
+  const bool writable = separator != std::string::npos &&
+                        platform::IsWritableFolder(programPath.substr(0, separator + 1));
+  std::error_code error;
+  std::string package = std::filesystem::weakly_canonical(packagePath, error).string();
+  if (error) package = packagePath;
+  const adapterreport::MarkerPlace place = adapterreport::ChooseMarkerPlace(
+      programPath, writable, platform::UserStateFolder(), package);
+  if (place.path.empty()) return nullptr;
   return std::make_unique<net::BackgroundWork>(
-      [programPath, copy = settings](const net::Cancellation& cancellation) {
-        ReportAdapterAddress(programPath, copy, platform::FirstAdapterHardwareAddress,
+      [place, copy = settings](const net::Cancellation& cancellation) {
+        if (place.inStateFolder) {
+          // Private to the user: the folder tells which packages they have run.
+          std::error_code made;
+          const std::filesystem::path folder = std::filesystem::path(place.path).parent_path();
+          std::filesystem::create_directories(folder, made);
+          std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                       std::filesystem::perm_options::replace, made);
+        }
+        ReportAdapterAddress(place.path, copy, platform::FirstAdapterHardwareAddress,
                              &cancellation);
         return net::BackgroundWork::Completion();
       });
 }
 
-void ReportAdapterAddress(const std::string& programPath, const LauncherSettings& settings,
+void ReportAdapterAddress(const std::string& markerPath, const LauncherSettings& settings,
                           const AdapterAddressSource& firstAdapter,
                           const net::Cancellation* cancellation) {
-  if (settings.macCountApiUrl.empty()) return;
-  const std::string marker = adapterreport::MarkerPath(programPath);
+  if (settings.macCountApiUrl.empty() || markerPath.empty()) return;
+  const std::string& marker = markerPath;
   std::error_code error;
   const auto status = std::filesystem::symlink_status(marker, error);
   // A missing marker reports "not found" together with an error code; any other error means

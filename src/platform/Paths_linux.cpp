@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <vector>
 
 namespace platform {
@@ -28,6 +29,18 @@ std::string ProgramBaseName(const std::string& programPath) {
   const std::size_t dot = name.find_last_of('.');
   if (dot != std::string::npos) name.erase(dot);
   return name;
+}
+
+bool IsWritableFolder(const std::string& folder) {
+  return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string UserStateFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (state && state[0] == '/') return state;
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.local/state";
+  return std::string();
 }
 
 }  // namespace platform

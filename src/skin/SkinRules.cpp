@@ -88,6 +88,17 @@ bool IsOperatorLink(const std::string& address) {
   return address.compare(colon + 1, 2, "//") == 0 && address.size() > colon + 3;
 }
 
+std::string PackageLinkTarget(const std::string& address) {
+  static const char kBareWeb[] = "www.";
+  const std::size_t prefix = sizeof kBareWeb - 1;
+  bool bare = address.size() > prefix;
+  for (std::size_t i = 0; bare && i < prefix; ++i)
+    bare = std::tolower(static_cast<unsigned char>(address[i])) == kBareWeb[i];
+  std::string target = bare ? "http://" + address : address;
+  if (!IsOperatorLink(target)) target.clear();
+  return target;
+}
+
 ButtonMode ButtonModeFromStyle(unsigned style) {
   const unsigned s = style & 0xFFFFu;
   if ((s & 3u) == 3u) return ButtonMode::Toggle;

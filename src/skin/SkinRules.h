@@ -48,6 +48,12 @@ bool IsOpenableLink(const std::string& address);
 // or another scheme that reads local files or runs script.
 bool IsOperatorLink(const std::string& address);
 
+// What a link of the operator's package (a launcher link button, a game button) hands to the
+// desktop: the address itself when IsOperatorLink allows it, "http://" + text for a web address
+// written without a scheme ("www.example.com/pay"); empty when the link is refused. The program
+// and the package checker both ask this.
+std::string PackageLinkTarget(const std::string& address);
+
 enum class ButtonMode { Push = 0, Toggle = 2, Radio = 4 };
 // The button's behaviour from the low 16 bits of its window style.
 ButtonMode ButtonModeFromStyle(unsigned style);

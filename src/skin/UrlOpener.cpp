@@ -19,10 +19,12 @@ UrlOpener& Opener() {
 UrlOpener SetUrlOpener(UrlOpener opener) { return std::exchange(Opener(), std::move(opener)); }
 
 bool OpenUrl(const std::string& address, LinkOrigin origin) {
-  const bool allowed = origin == LinkOrigin::Package ? IsOperatorLink(address) : IsOpenableLink(address);
-  if (!allowed) return false;
-  if (Opener()) return Opener()(address);
-  const QUrl url(QString::fromStdString(codepage::SystemToUtf8(address)), QUrl::TolerantMode);
+  const std::string target = origin == LinkOrigin::Package
+                                 ? PackageLinkTarget(address)
+                                 : (IsOpenableLink(address) ? address : std::string());
+  if (target.empty()) return false;
+  if (Opener()) return Opener()(target);
+  const QUrl url(QString::fromStdString(codepage::SystemToUtf8(target)), QUrl::TolerantMode);
   return url.isValid() && QDesktopServices::openUrl(url);
 }
 

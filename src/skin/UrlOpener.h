@@ -12,8 +12,8 @@ UrlOpener SetUrlOpener(UrlOpener opener);
 // Where a link came from: the operator's package, or a page at run time.
 enum class LinkOrigin { Package, Page };
 
-// A page's link opens only when it is http or https; a package link also when IsOperatorLink
-// allows it. Anything else is refused (false).
+// A page's link opens only when it is http or https; a package link opens as PackageLinkTarget
+// says. Anything else is refused (false).
 bool OpenUrl(const std::string& address, LinkOrigin origin = LinkOrigin::Page);
 
 }  // namespace skin

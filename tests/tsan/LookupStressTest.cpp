@@ -139,7 +139,7 @@ TEST(LookupStress, SetUpLookupsAndAdapterReportRunTogetherManyTimes) {
     fs::remove(folder + "/flag.txt");
 
     Answers answers;
-    auto report = StartAdapterReport(programPath, settings);
+    auto report = StartAdapterReport(programPath, folder + "/config.zip", settings);
     auto user = Start([copy = settings](const net::Cancellation& c) { return LookupUserName(copy, &c); },
                       answers, &Answers::user);
     auto server = Start(

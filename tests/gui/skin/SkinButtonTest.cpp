@@ -267,6 +267,16 @@ class SkinButtonTest : public QObject {
     QCOMPARE(opened.back(), std::string("http://127.0.0.1/pay&a=1"));
   }
 
+  void packageWebAddressWithoutSchemeOpensAsHttp() {
+    button->SetLink("www.example.com/pay?a=1;b=2");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(opened, (std::vector<std::string>{"http://www.example.com/pay?a=1&b=2"}));
+    // A page's link is taken only as a whole web address.
+    button->SetPageLink("www.example.com/pay");
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(opened.size(), std::size_t{1});
+  }
+
   void doubleClickIsTwoClicks() {
     button->SetLink("https://127.0.0.1/news");
     QSignalSpy clicks(button, &QAbstractButton::clicked);

@@ -18,7 +18,7 @@ TEST(CommandLine, NoArgumentRunsWithoutStartAddress) {
 }
 
 TEST(CommandLine, FirstArgumentThatIsNoOptionIsTheStartAddress) {
-  for (const char* address : {"http://127.0.0.1:8765/login", "-x", "plain text", "-"}) {
+  for (const char* address : {"http://127.0.0.1:8765/login", "x-", "plain text", "", "www.a.com/-v"}) {
     const cli::Options o = Parse({address, "--help", "--bogus"});
     EXPECT_EQ(o.mode, cli::Mode::Run) << address;
     EXPECT_EQ(o.startAddress, address);
@@ -42,6 +42,12 @@ TEST(CommandLine, Modes) {
       {{"--preview", "out"}, cli::Mode::Preview},
       {{"--preview", "out", "--size", "800x600"}, cli::Mode::Preview},
       {{"--helpme"}, cli::Mode::Misuse},
+      {{"-v"}, cli::Mode::Misuse},
+      {{"-V"}, cli::Mode::Misuse},
+      {{"-x", "http://a/"}, cli::Mode::Misuse},
+      {{"-"}, cli::Mode::Misuse},
+      {{"--check", "-x"}, cli::Mode::Misuse},
+      {{"-h", "-v"}, cli::Mode::Help},
       {{"--"}, cli::Mode::Misuse},
       {{"--json"}, cli::Mode::Misuse},
       {{"--preview"}, cli::Mode::Misuse},
@@ -74,6 +80,9 @@ TEST(CommandLine, Values) {
   EXPECT_EQ(Parse({"--command", "1526"}).commandId, "1526");
   EXPECT_EQ(Parse({"--command"}).commandId, "");
   EXPECT_NE(Parse({"--frobnicate"}).error.find("--frobnicate"), std::string::npos);
+  EXPECT_EQ(Parse({"-v"}).error, "unknown option -v");
+  EXPECT_EQ(cli::MisuseText("Launcher", "unknown option -v"),
+            "Launcher: unknown option -v (see Launcher --help)\n");
 }
 
 TEST(CommandLine, UsageNamesEveryOptionAndTheEnvironment) {

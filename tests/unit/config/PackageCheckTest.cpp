@@ -6,6 +6,8 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -17,6 +19,7 @@
 #include "config/LauncherConfig.h"
 #include "config/PackageImage.h"
 #include "platform/CodePage.h"
+#include "skin/SkinRules.h"
 
 namespace {
 
@@ -175,7 +178,7 @@ TEST_F(PackageCheck, BrokenPackages) {
        "[global] firstUrl", "not an http:// or https:// address", 1},
       {"link button opening a program",
        [](Package& p) { p.settings["link2"]["type"] = "1"; p.settings["link2"]["url"] = "calc.exe"; },
-       "[link2] url", "refuse to open it", 1},
+       "[link2] url", "is refused by the button", 1},
       {"button naming no picture", [](Package& p) { p.settings["gamebutton1"]["image"] = "7"; },
        "[gamebutton1] image", "no button is made", 0},
       {"unknown key far from any", [](Package& p) { p.settings["global"]["favouriteColour"] = "1"; },
@@ -219,6 +222,35 @@ TEST_F(PackageCheck, BrokenPackages) {
     EXPECT_TRUE(found) << c.name << ": want " << c.where << ": " << c.message << "\n"
                        << Problems(report);
     EXPECT_EQ(report.ExitCode(), c.exitCode) << c.name << "\n" << Problems(report);
+  }
+}
+
+TEST_F(PackageCheck, LinkButtonsAreJudgedByTheButtonsOwnRule) {
+  const struct {
+    const char* url;
+    bool refused;
+  } cases[] = {
+      {"http://127.0.0.1/pay", false},
+      {"mailto:help@example.com", false},
+      {"yychat://room/1", false},
+      {"www.example.com/pay?a=1;b=2", false},
+      {"calc.exe", true},
+      {"file:///etc/passwd", true},
+      {"javascript:alert(1)", true},
+      {"C:\\game\\a.exe", true},
+  };
+  for (const auto& c : cases) {
+    for (const char* section : {"link2", "gamebutton1"}) {
+      Package package;
+      package.settings[section]["type"] = "1";  // a button that opens its address
+      package.settings[section]["url"] = c.url;
+      const Report report = CheckBytes(package.Zip());
+      bool flagged = false;
+      for (const auto& p : report.problems)
+        flagged = flagged || p.where == std::string("[") + section + "] url";
+      EXPECT_EQ(flagged, c.refused) << section << " " << c.url << "\n" << Problems(report);
+      EXPECT_EQ(flagged, skin::PackageLinkTarget(skin::LinkFromSetting(c.url)).empty()) << c.url;
+    }
   }
 }
 
@@ -305,6 +337,155 @@ TEST_F(PackageCheck, SignatureBeforeTheGlobalHeaderHidesIt) {
   const Report report = CheckBytes(package.Zip());
   EXPECT_EQ(report.ExitCode(), 1);
   EXPECT_NE(Problems(report).find("UTF-8 signature"), std::string::npos) << Problems(report);
+}
+
+// The commonest ways an archive tool misplaces the members: each names the member it holds and
+// what the program expects instead.
+TEST_F(PackageCheck, MisplacedMembersAreNamed) {
+  const struct {
+    const char* name;
+    std::string prefix;      // put before every member's name
+    bool backslashes;        // "config\\cg.txt"
+    std::string where;
+    std::string message;
+  } cases[] = {
+      {"zipped with the folder above", "client/", false, "config/cg.txt",
+       "holds \"client/config/cg.txt\", inside the folder \"client/\": the program reads "
+       "\"config/cg.txt\" from the top of the archive"},
+      {"two folders above", "a/b/", false, "config/cg.txt", "inside the folder \"a/b/\""},
+      {"backslashes", "", true, "config/cg.txt",
+       "holds \"config\\cg.txt\", named with backslashes: the program expects \"config/cg.txt\" "
+       "with \"/\""},
+      {"backslashes inside a folder", "client\\", true, "config/cg.txt",
+       "inside the folder \"client/\""},
+  };
+  for (const auto& c : cases) {
+    Package package;
+    ZipWriter w;
+    auto name = [&](std::string n) {
+      if (c.backslashes) std::replace(n.begin(), n.end(), '/', '\\');
+      return c.prefix + n;
+    };
+    w.Add(name("config/cg.txt"), package.SettingsText());
+    for (const auto& [member, data] : package.members) w.Add(name(member), data);
+    const Report report = CheckBytes(w.Finish());
+    ASSERT_FALSE(report.problems.empty()) << c.name;
+    EXPECT_EQ(report.problems[0].where, c.where) << c.name;
+    EXPECT_NE(report.problems[0].message.find("读取ini文件失败"), std::string::npos) << c.name;
+    EXPECT_NE(report.problems[0].message.find(c.message), std::string::npos)
+        << c.name << "\n" << Problems(report);
+    EXPECT_EQ(report.ExitCode(), 1);
+  }
+  // An image alone in the wrong place is named the same way.
+  Package package;
+  ZipWriter w;
+  w.Add("config/cg.txt", package.SettingsText());
+  for (const auto& [member, data] : package.members)
+    w.Add(member == "config/logo.png" ? "config\\logo.png" : member, data);
+  const Report report = CheckBytes(w.Finish());
+  EXPECT_NE(Problems(report).find("config/logo.png: missing (the game window's logo): the player "
+                                  "sees \"读取图片失败\" and the game window's set-up stops (the "
+                                  "package holds \"config\\logo.png\", named with backslashes"),
+            std::string::npos)
+      << Problems(report);
+}
+
+TEST_F(PackageCheck, SettingsSavedAsUtf8GetOneCauseAndItsRemedy) {
+  unsetenv("LAUNCHER_CODEPAGE");
+  Package package;
+  package.settings["global"]["title"] = "龙域传说";
+  package.settings["global"]["closeMsg"] = "确定要退出游戏吗？";
+  package.settings["global"]["notityTitle"] = "龙域传说 正在运行";
+  package.settings["global"]["clearFlashMsg"] = "清除缓存";
+  Report report = CheckBytes(package.Zip());
+  ASSERT_EQ(report.problems.size(), 1u) << Problems(report);
+  EXPECT_EQ(report.problems[0].where, "config/cg.txt");
+  // "清除缓存" in UTF-8 happens to be valid GBK: three of the four values are caught.
+  EXPECT_NE(report.problems[0].message.find("is saved as UTF-8 but read as GBK: 3 values hold "
+                                            "bytes that are not GBK ([global] "),
+            std::string::npos)
+      << report.problems[0].message;
+  EXPECT_NE(report.problems[0].message.find("codePage=UTF-8 in [global] fixes it"),
+            std::string::npos);
+  EXPECT_EQ(report.ExitCode(), 1);
+
+  // The remedy works: the same file with the setting is clean.
+  package.settings["global"]["codePage"] = "UTF-8";
+  report = CheckBytes(package.Zip());
+  EXPECT_EQ(Problems(report), "");
+  codepage::SetSystemCodePage("GBK");
+
+  // The environment overrides the setting: the remedy says so.
+  setenv("LAUNCHER_CODEPAGE", "GBK", 1);
+  report = CheckBytes(package.Zip());
+  unsetenv("LAUNCHER_CODEPAGE");
+  codepage::SetSystemCodePage("GBK");
+  EXPECT_NE(Problems(report).find("LAUNCHER_CODEPAGE=GBK overrides the package's codePage"),
+            std::string::npos)
+      << Problems(report);
+
+  // Text that is not UTF-8 keeps its errors, each named.
+  Package gbk;
+  gbk.settings["global"]["closeMsg"] = "ok \x81\x20";
+  report = CheckBytes(gbk.Zip());
+  EXPECT_NE(Problems(report).find("error: [global] closeMsg: byte 0x81"), std::string::npos)
+      << Problems(report);
+  EXPECT_EQ(Problems(report).find("UTF-8"), std::string::npos);
+}
+
+TEST_F(PackageCheck, PasswordProtectedArchiveIsOneLine) {
+  Package package;
+  std::string zip = package.Zip();
+  const int count = static_cast<int>(package.members.size()) + 1;
+  for (int i = 0; i < count; ++i) {
+    zipfix::Set16(zip, zipfix::Local(zip, i) + 6, 1);
+    zipfix::Set16(zip, zipfix::Central(zip, i) + 8, 1);
+  }
+  const Report report = CheckBytes(zip);
+  ASSERT_FALSE(report.problems.empty());
+  EXPECT_EQ(report.problems[0].where, "config.zip");
+  EXPECT_EQ(report.problems[0].message,
+            "is password-protected (" + std::to_string(count) + " of " + std::to_string(count) +
+                " members encrypted), which the program cannot read: make the archive again "
+                "without a password");
+  // Then only what follows from it: the settings cannot be read.
+  ASSERT_EQ(report.problems.size(), 2u) << Problems(report);
+  EXPECT_EQ(report.problems[1].where, "config/cg.txt");
+  EXPECT_EQ(report.ExitCode(), 1);
+  for (const auto& m : report.members) EXPECT_FALSE(m.readable) << m.name;
+}
+
+TEST_F(PackageCheck, TextsNoFontDrawsAreNamed) {
+  Package package;
+  package.settings["global"]["closeMsg"] = "\xCD\xCB\xB3\xF6";  // "退出"
+  std::u32string asked;
+  auto without = [&asked](std::u32string lacking) {
+    return [&asked, lacking](const std::u32string& text) {
+      asked = text;
+      std::u32string missing;
+      for (char32_t c : text)
+        if (lacking.find(c) != std::u32string::npos && missing.find(c) == std::u32string::npos)
+          missing += c;
+      return missing;
+    };
+  };
+  Report report = packagecheck::CheckPackageBytes(package.Zip(), "config.zip", DecodePackageImage,
+                                                  without(U"退出龙启"));
+  EXPECT_NE(asked.find(U"启动失败"), std::u32string::npos);  // the program's own messages
+  EXPECT_NE(asked.find(U"退出"), std::u32string::npos);
+  EXPECT_NE(asked.find(U"龙"), std::u32string::npos);      // [global] title
+  ASSERT_EQ(report.problems.size(), 1u) << Problems(report);
+  EXPECT_EQ(report.problems[0].where, "fonts");
+  EXPECT_EQ(report.problems[0].severity, Severity::Warning);
+  EXPECT_NE(report.problems[0].message.find("no installed font has 4 of the characters"),
+            std::string::npos)
+      << report.problems[0].message;
+  EXPECT_NE(report.problems[0].message.find("fonts-noto-cjk"), std::string::npos);
+  EXPECT_EQ(report.ExitCode(), 0);
+
+  report = packagecheck::CheckPackageBytes(package.Zip(), "config.zip", DecodePackageImage,
+                                           without(U""));
+  EXPECT_EQ(Problems(report), "");
 }
 
 TEST_F(PackageCheck, JsonCarriesTheSameReport) {

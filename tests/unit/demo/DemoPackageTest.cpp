@@ -191,6 +191,9 @@ TEST(DemoPackage, OptionsOverrideOmitAndStore) {
 
   EXPECT_NE(RunTool("--site http://127.0.0.1:4321 --out '" + dir + "/x.zip' --set broken"), 0);
   EXPECT_NE(RunTool("--out '" + dir + "/x.zip'"), 0);
+  EXPECT_EQ(RunTool("--help"), 0);
+  EXPECT_EQ(RunTool("-h"), 0);
+  EXPECT_NE(RunTool("--bogus x"), 0);
   std::system(("rm -rf '" + dir + "'").c_str());
 }
 

@@ -24,7 +24,6 @@ class AdapterReportTest : public HttpTest {
     char pattern[] = "/tmp/launcher-report-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder = pattern;
-    programPath = folder + "/Launcher";
   }
   void TearDown() override {
     std::error_code ignored;
@@ -52,7 +51,6 @@ class AdapterReportTest : public HttpTest {
   }
 
   std::string folder;
-  std::string programPath;
   const std::vector<unsigned char> kMac{0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
 };
 
@@ -62,7 +60,7 @@ TEST_F(AdapterReportTest, ReportsOnceWithTheMarkerBesideTheProgram) {
   const std::string elsewhere = fs::current_path().string() + "/flag.txt";
   ASSERT_FALSE(fs::exists(elsewhere));
 
-  ReportAdapterAddress(programPath, s, Adapter(kMac));
+  ReportAdapterAddress(Marker(), s, Adapter(kMac));
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].method, "GET");
@@ -73,13 +71,13 @@ TEST_F(AdapterReportTest, ReportsOnceWithTheMarkerBesideTheProgram) {
   EXPECT_EQ(MarkerText(), "\xD2\xD1\xBC\xC7\xC2\xBC");  // the reply in GBK
   EXPECT_FALSE(fs::exists(elsewhere));
 
-  ReportAdapterAddress(programPath, s, Adapter(kMac));
+  ReportAdapterAddress(Marker(), s, Adapter(kMac));
   EXPECT_EQ(server.Requests().size(), 1u);
 }
 
 TEST_F(AdapterReportTest, EmptySettingNeitherReadsNorCreatesTheMarker) {
   bool asked = false;
-  ReportAdapterAddress(programPath, LauncherSettings(), [&asked](std::vector<unsigned char>&) {
+  ReportAdapterAddress(Marker(), LauncherSettings(), [&asked](std::vector<unsigned char>&) {
     asked = true;
     return true;
   });
@@ -97,7 +95,7 @@ TEST_F(AdapterReportTest, AnythingNamedLikeTheMarkerStopsTheReport) {
     if (kind == FileWithText) std::ofstream(Marker()) << "old reply";
     if (kind == Folder) fs::create_directory(Marker());
     if (kind == DanglingLink) fs::create_symlink(folder + "/nowhere", Marker());
-    ReportAdapterAddress(programPath, s, Adapter(kMac));
+    ReportAdapterAddress(Marker(), s, Adapter(kMac));
     EXPECT_FALSE(fs::exists(folder + "/nowhere")) << kind;
   }
   EXPECT_EQ(server.Connections(), 0);
@@ -105,7 +103,7 @@ TEST_F(AdapterReportTest, AnythingNamedLikeTheMarkerStopsTheReport) {
 
 TEST_F(AdapterReportTest, NoAdapterLeavesAnEmptyMarkerAndSendsNothing) {
   RawHttpServer server(Answer(200, "counted"));
-  ReportAdapterAddress(programPath, WithCountUrl(server.Url("/count/%s")), Adapter({}));
+  ReportAdapterAddress(Marker(), WithCountUrl(server.Url("/count/%s")), Adapter({}));
   EXPECT_TRUE(fs::is_regular_file(Marker()));
   EXPECT_EQ(MarkerText(), "");
   EXPECT_EQ(server.Connections(), 0);
@@ -113,7 +111,7 @@ TEST_F(AdapterReportTest, NoAdapterLeavesAnEmptyMarkerAndSendsNothing) {
 
 TEST_F(AdapterReportTest, MarkerThatCannotBeCreatedStopsTheReport) {
   RawHttpServer server(Answer(200, "counted"));
-  ReportAdapterAddress(folder + "/missing/Launcher", WithCountUrl(server.Url("/count/%s")),
+  ReportAdapterAddress(folder + "/missing/flag.txt", WithCountUrl(server.Url("/count/%s")),
                        Adapter(kMac));
   EXPECT_FALSE(fs::exists(folder + "/missing"));
   EXPECT_EQ(server.Connections(), 0);
@@ -129,7 +127,7 @@ TEST_F(AdapterReportTest, FailedRequestsStillLeaveTheMarker) {
   };
   for (const std::string& address : addresses) {
     fs::remove(Marker());
-    ReportAdapterAddress(programPath, WithCountUrl(address), Adapter(kMac));
+    ReportAdapterAddress(Marker(), WithCountUrl(address), Adapter(kMac));
     EXPECT_TRUE(fs::is_regular_file(Marker())) << address;
     EXPECT_EQ(MarkerText(), "") << address;
   }
@@ -137,13 +135,13 @@ TEST_F(AdapterReportTest, FailedRequestsStillLeaveTheMarker) {
 
 TEST_F(AdapterReportTest, ErrorPageIsWrittenLikeAnyReply) {
   RawHttpServer server(Answer(500, "server error"));
-  ReportAdapterAddress(programPath, WithCountUrl(server.Url("/count/%s")), Adapter(kMac));
+  ReportAdapterAddress(Marker(), WithCountUrl(server.Url("/count/%s")), Adapter(kMac));
   EXPECT_EQ(MarkerText(), "server error");
 }
 
 TEST_F(AdapterReportTest, AddressWithoutPlaceholderIsUsedUnchanged) {
   RawHttpServer server(Answer(200, "ok"));
-  ReportAdapterAddress(programPath, WithCountUrl(server.Url("/count?rate=100%%")), Adapter(kMac));
+  ReportAdapterAddress(Marker(), WithCountUrl(server.Url("/count?rate=100%%")), Adapter(kMac));
   ASSERT_EQ(server.Requests().size(), 1u);
   EXPECT_EQ(server.Requests()[0].target, "/count?rate=100%");
 }
@@ -162,7 +160,7 @@ TEST_F(AdapterReportTest, UnexpandableFormatsAreRefusedBeforeAnything) {
       base + std::string(215, 'x') + "%s",
   };
   for (const std::string& format : formats) {
-    ReportAdapterAddress(programPath, WithCountUrl(format), Adapter(kMac));
+    ReportAdapterAddress(Marker(), WithCountUrl(format), Adapter(kMac));
     EXPECT_FALSE(fs::exists(Marker())) << format;
   }
   EXPECT_EQ(server.Connections(), 0);
@@ -180,7 +178,7 @@ TEST_F(AdapterReportTest, RealAdapterListDrivesTheReport) {
   }
 
   RawHttpServer server(Answer(200, "seen"));
-  ReportAdapterAddress(programPath, WithCountUrl(server.Url("/count/%s")));
+  ReportAdapterAddress(Marker(), WithCountUrl(server.Url("/count/%s")));
   EXPECT_TRUE(fs::is_regular_file(Marker()));
   if (found) {
     ASSERT_EQ(server.Requests().size(), 1u);
@@ -202,6 +200,45 @@ TEST(AdapterReportRules, MarkerPathAndAddressText) {
   EXPECT_EQ(FormatAdapterAddress({0xff, 0xfe, 0x01}), "FF:FE:01:00:00:00");
   EXPECT_EQ(FormatAdapterAddress({1, 2, 3, 4, 5, 6, 7, 8}), "01:02:03:04:05:06");
   EXPECT_EQ(FormatAdapterAddress({}), "00:00:00:00:00:00");
+}
+
+TEST(AdapterReportRules, MarkerPlace) {
+  const std::string key = adapterreport::PackageKey("/opt/game/config.zip");
+  struct Case {
+    std::string programPath;
+    bool writable;
+    std::string stateFolder;
+    std::string expected;
+    bool inStateFolder;
+  };
+  const Case cases[] = {
+      // Beside the program when its folder may be written, as always.
+      {"/opt/game/Launcher", true, "/home/p/.local/state", "/opt/game/flag.txt", false},
+      {"/home/p/game/Launcher", true, "", "/home/p/game/flag.txt", false},
+      // A shared installation: the user's state folder, keyed by the package.
+      {"/opt/game/Launcher", false, "/home/p/.local/state",
+       "/home/p/.local/state/Launcher/flag-" + key + ".txt", true},
+      // The system's folders are never written, not even by root.
+      {"/usr/bin/Launcher", true, "/root/.local/state",
+       "/root/.local/state/Launcher/flag-" + key + ".txt", true},
+      {"/usr/lib/launcher/Launcher", true, "/s", "/s/Launcher/flag-" + key + ".txt", true},
+      {"/usrlocal/Launcher", true, "/s", "/usrlocal/flag.txt", false},
+      // Nowhere to keep a marker: no report at all.
+      {"/usr/bin/Launcher", false, "", "", false},
+      {"/opt/game/Launcher", false, "relative/state", "", false},
+      {"Launcher", true, "", "", false},
+  };
+  for (const Case& c : cases) {
+    const adapterreport::MarkerPlace place = adapterreport::ChooseMarkerPlace(
+        c.programPath, c.writable, c.stateFolder, "/opt/game/config.zip");
+    EXPECT_EQ(place.path, c.expected) << c.programPath << " " << c.writable << " " << c.stateFolder;
+    EXPECT_EQ(place.inStateFolder, c.inStateFolder) << c.programPath;
+  }
+  EXPECT_EQ(adapterreport::ChooseMarkerPlace("/usr/bin/Launcher", false, "/s", "").path, "");
+  // Each package has a key of its own, the same in every run.
+  EXPECT_EQ(key.size(), 16u);
+  EXPECT_EQ(key, adapterreport::PackageKey("/opt/game/config.zip"));
+  EXPECT_NE(key, adapterreport::PackageKey("/opt/other/config.zip"));
 }
 
 TEST(AdapterReportRules, FormatExpansion) {

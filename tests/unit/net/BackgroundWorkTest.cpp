@@ -149,14 +149,14 @@ class BackgroundReportTest : public BackgroundWorkTest {
 
 TEST_F(BackgroundReportTest, ReportRunsBesideTheCallerAndKeepsTheMarkerRule) {
   LauncherSettings settings;
-  EXPECT_EQ(StartAdapterReport(folder + "/Launcher", settings), nullptr);
+  EXPECT_EQ(StartAdapterReport(folder + "/Launcher", folder + "/config.zip", settings), nullptr);
   EXPECT_FALSE(fs::exists(folder + "/flag.txt"));
 
   std::atomic<int> arrived{0};
   RawHttpServer server(NeverAnswer(arrived));
   settings.macCountApiUrl = server.Url("/count?mac=%s");
   // Returns while the counting address keeps the request waiting.
-  std::unique_ptr<net::BackgroundWork> report = StartAdapterReport(folder + "/Launcher", settings);
+  std::unique_ptr<net::BackgroundWork> report = StartAdapterReport(folder + "/Launcher", folder + "/config.zip", settings);
   ASSERT_NE(report, nullptr);
   // The marker is made before the request goes out (a machine without adapters stops there).
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(folder + "/flag.txt"); }));
@@ -172,9 +172,46 @@ TEST_F(BackgroundReportTest, ReportRunsBesideTheCallerAndKeepsTheMarkerRule) {
 
   // Made once: a later start finds the marker and sends nothing.
   const int before = server.Connections();
-  report = StartAdapterReport(folder + "/Launcher", settings);
+  report = StartAdapterReport(folder + "/Launcher", folder + "/config.zip", settings);
   EXPECT_TRUE(net::WaitForBackgroundWork(20s));
   EXPECT_EQ(server.Connections(), before);
+}
+
+TEST_F(BackgroundReportTest, ProgramInTheSystemFoldersKeepsOneMarkerPerPackageForTheUser) {
+  const char* previous = std::getenv("XDG_STATE_HOME");
+  const std::string saved = previous ? previous : "";
+  setenv("XDG_STATE_HOME", (folder + "/state").c_str(), 1);
+  RawHttpServer server(Answer(200, "counted"));
+  LauncherSettings settings;
+  settings.macCountApiUrl = server.Url("/count?mac=%s");
+  std::vector<unsigned char> adapter;
+  const bool reports = platform::FirstAdapterHardwareAddress(adapter);
+
+  const std::string program = "/usr/lib/launcher-test-absent/Launcher";
+  auto run = [&](const std::string& package) {
+    std::unique_ptr<net::BackgroundWork> report = StartAdapterReport(program, package, settings);
+    EXPECT_NE(report, nullptr);
+    EXPECT_TRUE(net::WaitForBackgroundWork(20s));
+  };
+  run(folder + "/a/config.zip");
+  run(folder + "/a/config.zip");
+  run(folder + "/b/config.zip");
+  std::vector<std::string> markers;
+  for (const auto& entry : fs::directory_iterator(folder + "/state/Launcher"))
+    markers.push_back(entry.path().filename().string());
+  EXPECT_EQ(markers.size(), 2u);
+  EXPECT_EQ((fs::status(folder + "/state/Launcher").permissions() & fs::perms::all),
+            fs::perms::owner_all);
+  if (reports) {
+    EXPECT_EQ(server.Connections(), 2);
+  }
+  EXPECT_FALSE(fs::exists("/usr/lib/launcher-test-absent"));
+
+  if (previous) {
+    setenv("XDG_STATE_HOME", saved.c_str(), 1);
+  } else {
+    unsetenv("XDG_STATE_HOME");
+  }
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
+#include "platform/Fonts.h"
 #include "platform/MappedFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -96,6 +99,50 @@ TEST(Paths, NamesAndDirectories) {
   EXPECT_EQ(platform::ProgramBaseName("/opt/game/Launcher"), "Launcher");
   EXPECT_EQ(platform::ProgramBaseName("/opt/game.d/Launcher.exe"), "Launcher");
   EXPECT_EQ(platform::ProgramBaseName("Launcher"), "Launcher");
+}
+
+TEST(Paths, UserStateFolder) {
+  const char* saved = std::getenv("XDG_STATE_HOME");
+  const std::string keep = saved ? saved : "";
+  const char* home = std::getenv("HOME");
+  const std::string homeState = home && home[0] == '/' ? std::string(home) + "/.local/state" : "";
+  setenv("XDG_STATE_HOME", "/srv/state", 1);
+  EXPECT_EQ(platform::UserStateFolder(), "/srv/state");
+  // A relative setting is ignored, as the base directory rules say.
+  setenv("XDG_STATE_HOME", "state", 1);
+  EXPECT_EQ(platform::UserStateFolder(), homeState);
+  unsetenv("XDG_STATE_HOME");
+  EXPECT_EQ(platform::UserStateFolder(), homeState);
+  if (saved) setenv("XDG_STATE_HOME", keep.c_str(), 1);
+
+  char pattern[] = "/tmp/launcher-paths-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  EXPECT_TRUE(platform::IsWritableFolder(pattern));
+  EXPECT_FALSE(platform::IsWritableFolder(std::string(pattern) + "/absent"));
+  rmdir(pattern);
+}
+
+TEST(Fonts, CharactersWithoutFont) {
+  // The machine's fonts (a CJK font among them) draw the program's Chinese texts.
+  EXPECT_EQ(platform::CharactersWithoutFont(U"启动失败 Launcher 龙域传说"), U"");
+  // With no font at all, every character is named once, in order.
+  char pattern[] = "/tmp/launcher-fonts-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern;
+  std::ofstream(folder + "/fonts.conf")
+      << "<?xml version=\"1.0\"?>\n<fontconfig><dir>" << folder << "/none</dir><cachedir>"
+      << folder << "/cache</cachedir></fontconfig>\n";
+  const char* saved = std::getenv("FONTCONFIG_FILE");
+  const std::string keep = saved ? saved : "";
+  setenv("FONTCONFIG_FILE", (folder + "/fonts.conf").c_str(), 1);
+  const std::u32string missing = platform::CharactersWithoutFont(U"启动启a");
+  if (saved) {
+    setenv("FONTCONFIG_FILE", keep.c_str(), 1);
+  } else {
+    unsetenv("FONTCONFIG_FILE");
+  }
+  std::system(("rm -rf '" + folder + "'").c_str());
+  EXPECT_EQ(missing, U"启动a");
 }
 
 }  // namespace

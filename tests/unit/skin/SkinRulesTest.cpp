@@ -80,6 +80,33 @@ TEST(SkinButtonRules, OnlyWebAddressesOpen) {
   for (const auto& c : cases) EXPECT_EQ(IsOpenableLink(c.address), c.openable) << c.address;
 }
 
+TEST(SkinButtonRules, PackageLinksOpenAsTheDesktopWouldTakeThem) {
+  const struct {
+    const char* address;
+    const char* target;  // "" when refused
+  } cases[] = {
+      {"http://example.com/", "http://example.com/"},
+      {"https://example.com/a?b=1&c=2", "https://example.com/a?b=1&c=2"},
+      {"mailto:help@example.com", "mailto:help@example.com"},
+      {"yychat://room/1", "yychat://room/1"},
+      {"www.example.com/pay", "http://www.example.com/pay"},
+      {"WWW.Example.com", "http://WWW.Example.com"},
+      {"www.example.com:8080/pay", "http://www.example.com:8080/pay"},
+      {"www.", ""},
+      {"www. example.com", ""},
+      {"wwwexample.com", ""},
+      {"example.com/pay", ""},
+      {"file:///etc/passwd", ""},
+      {"javascript:alert(1)", ""},
+      {"C:\\Windows\\calc.exe", ""},
+      {"/usr/bin/xterm", ""},
+      {"calc.exe", ""},
+      {"mailto:", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PackageLinkTarget(c.address), c.target) << c.address;
+}
+
 TEST(SkinRules, ClipToImage) {
   const struct {
     Rect area;
