@@ -11,7 +11,6 @@ PKGS=(
   xvfb xauth x11-utils xdotool xcompmgr imagemagick fonts-noto-cjk fonts-dejavu-core
   openbox trayer
   clang libclang-rt-14-dev python3 zip unzip
-  appstream desktop-file-utils dpkg-dev file
   xrestop
   appstream desktop-file-utils dpkg-dev file help2man
   lintian debootstrap patchelf
