@@ -8,6 +8,7 @@
 #   stalled (as direct, with an API that never answers: the game page loads all the same, and the
 #   termination request ends the program at once, not after the lookups' time-outs)
 set -euo pipefail
+. "$(cd "$(dirname "$0")" && pwd)/../demo_site.sh"
 launcher=$1 site_bin=$2 package_bin=$3 scenario=$4
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -27,17 +28,7 @@ export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work
 
 site_args=()
 [ "$scenario" = stalled ] && site_args=(--api-delay -1)
-"$site_bin" --port 0 --log "$work/site.log" "${site_args[@]}" >"$work/site.out" 2>"$work/site.err" &
-site_pid=$!
-port=""
-for _ in $(seq 1 100); do
-  port=$(awk '$1 == "LISTENING" { print $2; exit }' "$work/site.out" 2>/dev/null || true)
-  [ -n "$port" ] && break
-  kill -0 "$site_pid" 2>/dev/null || { echo "demo site ended early"; cat "$work/site.err"; exit 1; }
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "demo site did not report its port"; exit 1; }
-base="http://127.0.0.1:$port"
+start_demo_site "$work" "$site_bin" "${site_args[@]}"
 
 mkdir -p "$work/run"
 # No adapter report: it would write its marker beside the program.

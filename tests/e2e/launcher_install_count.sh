@@ -9,6 +9,7 @@ set -euo pipefail
 launcher=$1 site_bin=$2 package_bin=$3
 here=$(dirname "$(readlink -f "$0")")
 . "$here/../private_display.sh"
+. "$here/../demo_site.sh"
 
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -23,17 +24,7 @@ cleanup() {
 trap cleanup EXIT
 start_private_display "$work"
 
-"$site_bin" --port 0 --log "$work/site.log" >"$work/site.out" 2>"$work/site.err" &
-site_pid=$!
-port=""
-for _ in $(seq 1 100); do
-  port=$(awk '$1 == "LISTENING" { print $2; exit }' "$work/site.out" 2>/dev/null || true)
-  [ -n "$port" ] && break
-  kill -0 "$site_pid" 2>/dev/null || { echo "demo site ended early"; cat "$work/site.err"; exit 1; }
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "demo site did not report its port"; exit 1; }
-base="http://127.0.0.1:$port"
+start_demo_site "$work" "$site_bin"
 
 mkdir -p "$work/run" "$work/installed" "$work/own"
 "$package_bin" --site "$base" --out "$work/run/config.zip" --set firstUrl=

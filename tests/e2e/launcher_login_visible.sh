@@ -8,6 +8,7 @@ set -euo pipefail
 launcher=$(realpath "$1") site_bin=$(realpath "$2") package_bin=$(realpath "$3") runs=$4 mode=$5
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../private_display.sh"
+. "$here/../demo_site.sh"
 
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 work=$(mktemp -d)
@@ -28,16 +29,7 @@ if [ "$mode" = composite ]; then
   compositor_pid=$!
 fi
 
-"$site_bin" --port 0 --log "$work/site.log" >"$work/site.out" 2>"$work/site.err" &
-site_pid=$!
-port=""
-for _ in $(seq 1 100); do
-  port=$(awk '$1 == "LISTENING" { print $2; exit }' "$work/site.out" 2>/dev/null || true)
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "demo site did not report its port"; exit 1; }
-base="http://127.0.0.1:$port"
+start_demo_site "$work" "$site_bin"
 mkdir -p "$work/run"
 "$package_bin" --site "$base" --out "$work/run/config.zip" --set macCountApiUrl= --set firstUrl=
 cd "$work/run"
