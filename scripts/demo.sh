@@ -109,7 +109,14 @@ screenshot() {
 }
 echo "Program running under Xvfb on $DISPLAY; screenshots:"
 if timeout 60 xdotool search --sync --onlyvisible --pid "$PROGRAM_PID" >/dev/null 2>&1; then
-  wait_for 30 site_logged /login && sleep 2
+  # The login page is on the screen once its server lamps (a green the artwork never has) show.
+  login_drawn() {
+    import -window root "$RUN/.probe.png" 2>/dev/null &&
+      [ "$(convert "$RUN/.probe.png" -fuzz 6% -fill black +opaque '#5fe07a' -fill white -opaque '#5fe07a' \
+             -colorspace gray -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null || echo 0)" -gt 40 ]
+  }
+  wait_for 30 site_logged /login && { wait_for 4 login_drawn || true; }
+  rm -f "$RUN/.probe.png"
   screenshot "launcher with the login and server list"
   if wait_for 40 game_or_gone && site_logged /play/game; then
     wait_for 20 site_logged /gm/chat || true
