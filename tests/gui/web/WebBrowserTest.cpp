@@ -293,8 +293,7 @@ class WebBrowserTest : public QObject {
     return browser;
   }
 
-  // The engine restarts its network service once a cache clear finishes; a load caught in that
-  // moment never completes and is asked for again.
+  // A load that does not complete in time (a busy machine) is asked for again.
   bool LoadEventually(CWebBrowser* browser, const std::string& path) {
     QSignalSpy done(browser, &CWebBrowser::DocumentComplete);
     for (int attempt = 0; attempt < 5; ++attempt) {
