@@ -40,6 +40,22 @@ document.addEventListener('click', function () {
 });
 </script></body></html>)HTML";
 
+// Full screen and the mouse on one click, as a shooter asks for them.
+const char kPointerLockGame[] = R"HTML(<!DOCTYPE html><html>
+<body style="margin:0;height:100%;background:#203040"><script>
+var armed = false;
+window.locked = false;
+document.addEventListener('pointerlockchange', function () {
+  window.locked = document.pointerLockElement !== null;
+});
+document.addEventListener('click', function () {
+  if (!armed) return;
+  armed = false;
+  document.documentElement.requestFullscreen();
+  document.body.requestPointerLock();
+});
+</script></body></html>)HTML";
+
 QString FrameReports(CGameDialog* dialog) {
   QString text;
   bool answered = false;
@@ -86,6 +102,7 @@ class FrameTest : public QObject {
     pages->Page(std::string(demo::kMaxHeader) + "/frame", kGameFrame);
     pages->Page("/ad", kAdFrame);
     pages->Page(std::string(demo::kMaxHeader) + "/full", kFullScreenGame);
+    pages->Page(std::string(demo::kMaxHeader) + "/lock", kPointerLockGame);
   }
 
   void gameInAFrameOfAnotherSite() {
@@ -149,6 +166,26 @@ class FrameTest : public QObject {
     }
     QVERIFY(browser->view()->isVisible());
     QVERIFY(session.messages.seen.empty());
+  }
+
+  void escapeGivesTheMouseBackBeforeItLeavesFullScreen() {
+    Session session;
+    QVERIFY(session.Open(Settings(), pages->Url(std::string(demo::kMaxHeader) + "/lock?sid=3")));
+    CGameDialog* dialog = session.dialog();
+    QWidget* view = dialog->GetBrowser()->view();
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible() && view->focusProxy() != nullptr, kPageTimeoutMs);
+    QWidget* input = view->focusProxy();
+    dialog->activateWindow();
+    input->setFocus();
+    QTRY_VERIFY(input->hasFocus());
+    QVERIFY(ClickUntil(session, input, [&] {
+      return dialog->IsFullScreen() && session.Eval("window.locked").toBool();
+    }));
+    QTest::keyClick(input, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!session.Eval("window.locked").toBool(), kPageTimeoutMs);
+    QVERIFY(dialog->IsFullScreen());
+    QTest::keyClick(input, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->IsFullScreen(), kPageTimeoutMs);
   }
 
   void pageFullScreenIsTheWindowsFullScreen() {
