@@ -114,10 +114,8 @@ class ExternalBridgeTest : public QObject {
     server->Page("/two", kTwoCallsPage);
     server->Page("/xframes", "<!DOCTYPE html><html><body><iframe src='" +
                                  server->Url("/frame", "localhost") + "'></iframe></body></html>");
-    host = std::make_unique<QWidget>();
-    host->resize(800, 600);
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    host = ShownHost();
+    QVERIFY(host != nullptr);
   }
 
   void init() {

@@ -83,10 +83,8 @@ class GamePageTest : public QObject {
     server->Page("/game", page.toStdString());
     server->Page("/ad", kAdPage);
     server->Raw("/tone.wav", SilentWav().toStdString(), "audio/wav");
-    host = std::make_unique<QWidget>();
-    host->resize(800, 600);
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    host = ShownHost();
+    QVERIFY(host != nullptr);
   }
 
   void cleanupTestCase() {

@@ -100,10 +100,8 @@ class HostileFrameTest : public QObject {
     server->Page("/asks", "<!DOCTYPE html><html><head><title>龙域传说</title></head><body>" + relayTop +
                           "<iframe id='game' src='/play/game/frame'></iframe><iframe src='" +
                           server->Url("/ads/prompt", "localhost") + "'></iframe></body></html>");
-    host = std::make_unique<QWidget>();
-    host->resize(800, 600);
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    host = ShownHost();
+    QVERIFY(host != nullptr);
   }
 
   void init() {

@@ -139,11 +139,8 @@ navigator.mediaDevices.getDisplayMedia({video: true})
 </script></body></html>)HTML");
     server->Page("/plain", "<html><body>plain</body></html>");
 
-    host = std::make_unique<QWidget>();
-    host->setWindowTitle(QStringLiteral("游戏"));
-    host->resize(800, 600);
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    host = ShownHost(QStringLiteral("游戏"));
+    QVERIFY(host != nullptr);
   }
 
   void init() {

@@ -58,10 +58,8 @@ class WebBrowserTest : public QObject {
     server->Page("/dialogs",
                  "<html><body><script>alert('hello');window.confirmed=confirm('sure?');"
                  "window.prompted=prompt('name?','x');window.after=true;</script></body></html>");
-    host = std::make_unique<QWidget>();
-    host->resize(800, 600);
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    host = ShownHost();
+    QVERIFY(host != nullptr);
   }
 
   void cleanupTestCase() {

@@ -30,10 +30,8 @@ class WebPageTest : public QObject {
     server = std::make_unique<TestHttpServer>();
     server->Page("/echo", kEchoPage);
     server->Page("/other", kOtherPage);
-    host = std::make_unique<QWidget>();
-    host->resize(800, 600);
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    host = ShownHost();
+    QVERIFY(host != nullptr);
     browser = std::make_unique<CWebBrowserEx>();
     QVERIFY(browser->Create(170, QRect(0, 0, 640, 480), host.get()));
     browser->ConnectUiController();

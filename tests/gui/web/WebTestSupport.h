@@ -183,6 +183,16 @@ inline void ClosePopups() {
   for (CPopupWindow* popup : Popups()) delete popup;
 }
 
+// The shown top-level window the tests' browsers live in; null when the display never showed it.
+inline std::unique_ptr<QWidget> ShownHost(const QString& title = QString()) {
+  auto host = std::make_unique<QWidget>();
+  if (!title.isEmpty()) host->setWindowTitle(title);
+  host->resize(800, 600);
+  host->show();
+  if (!QTest::qWaitForWindowExposed(host.get())) return nullptr;
+  return host;
+}
+
 // A real click of the player's into a browser's page, at `at` in the page.
 inline void ClickPage(CWebBrowser* browser, QPoint at = QPoint(100, 100)) {
   QWidget* target = browser->view()->focusProxy() ? browser->view()->focusProxy() : browser->view();
