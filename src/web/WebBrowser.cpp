@@ -204,19 +204,15 @@ bool CWebBrowser::eventFilter(QObject* watched, QEvent* event) {
 
 bool CWebBrowser::ShownFace(QImage* face) {
   if (!pageDrawn || webView == nullptr || !webView->isVisible()) return false;
-  const QImage grabbed = webView->grab().toImage();
+  const QImage grabbed =
+      webView->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
   if (grabbed.isNull() || grabbed.size() != size()) return false;
   // Nothing but one colour is an engine that has not given its pixels, not a page.
   const QRgb first = grabbed.pixel(0, 0);
   bool uniform = true;
   for (int y = 0; y < grabbed.height() && uniform; ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(grabbed.constScanLine(y));
-    if (grabbed.format() != QImage::Format_RGB32 && grabbed.format() != QImage::Format_ARGB32 &&
-        grabbed.format() != QImage::Format_ARGB32_Premultiplied) {
-      for (int x = 0; x < grabbed.width() && uniform; ++x) uniform = grabbed.pixel(x, y) == first;
-      continue;
-    }
-    for (int x = 0; x < grabbed.width() && uniform; ++x) uniform = line[x] == first;
+    uniform = std::all_of(line, line + grabbed.width(), [first](QRgb pixel) { return pixel == first; });
   }
   if (uniform) return false;
   *face = grabbed;

@@ -501,13 +501,11 @@ void CWebUIController::SetGamePage(bool on) {
 }
 
 void CWebUIController::RecordFrameAddress(const QUrl& url) {
-  const QString place =
-      QString::fromStdString(pagerules::PlaceOf(url.toString(QUrl::FullyEncoded).toStdString()));
-  if (place.isEmpty() || framePlaces.contains(place)) return;
-  framePlaces.insert(place);
-  framePlaceOrder.push_back(place.toStdString());
+  std::string place = pagerules::PlaceOf(url.toString(QUrl::FullyEncoded).toStdString());
+  if (place.empty() || !framePlaces.insert(place).second) return;
+  framePlaceOrder.push_back(std::move(place));
   if (framePlaceOrder.size() > kKeptFramePlaces) {
-    framePlaces.remove(QString::fromStdString(framePlaceOrder.front()));
+    framePlaces.erase(framePlaceOrder.front());
     framePlaceOrder.pop_front();
   }
 }
@@ -515,7 +513,7 @@ void CWebUIController::RecordFrameAddress(const QUrl& url) {
 bool CWebUIController::KnowsFrameAddress(const QString& frameUrl) const {
   // The relay reports addresses as the document's location gives them; the engine's are encoded.
   const QString encoded = QUrl(frameUrl).toString(QUrl::FullyEncoded);
-  return framePlaces.contains(QString::fromStdString(pagerules::PlaceOf(encoded.toStdString())));
+  return framePlaces.count(pagerules::PlaceOf(encoded.toStdString())) != 0;
 }
 
 bool CWebUIController::TrustsCaller(const QString& frameUrl, bool fromTop) const {

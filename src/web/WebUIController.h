@@ -4,7 +4,6 @@
 // every frame's document, script dialogs as the program's message boxes, new windows, refused
 // foreign schemes and refused permissions.
 #include <QHash>
-#include <QSet>
 #include <QUrl>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -12,6 +11,7 @@
 #include <QVariantMap>
 #include <QWebEnginePage>
 #include <deque>
+#include <unordered_set>
 #include <functional>
 #include <string>
 #include <utility>
@@ -143,7 +143,7 @@ class CWebUIController : public QWebEnginePage {
   pagerules::TrustRule trust;
   // Places of the sub-frame documents the engine has loaded in this page, oldest first.
   std::deque<std::string> framePlaceOrder;
-  QSet<QString> framePlaces;
+  std::unordered_set<std::string> framePlaces;
   bool gamePage = false;
   bool pointerLockGranted = false;
   QString secret;

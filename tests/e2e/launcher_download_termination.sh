@@ -28,15 +28,8 @@ mkdir -p "$HOME"
 export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
 export LAUNCHER_COMMAND_CHANNEL=launcher-download-termination-$$
 
-"$site_bin" --port 0 --log "$work/site.log" >"$work/site.out" 2>"$work/site.err" &
-site_pid=$!
-base=""
-for _ in $(seq 1 100); do
-  port=$(awk '$1 == "LISTENING" { print $2; exit }' "$work/site.out" 2>/dev/null || true)
-  if [ -n "$port" ]; then base=http://127.0.0.1:$port; break; fi
-  sleep 0.1
-done
-[ -n "$base" ] || { echo "the demo site did not report its port"; exit 1; }
+. "$(dirname "$0")/../demo_site.sh"
+start_demo_site "$work" "$site_bin"
 "$package_bin" --site "$base" --out "$work/normal.zip" --set macCountApiUrl= --set firstUrl=
 
 worst=0
