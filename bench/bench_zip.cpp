@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ZipWriter.h"
-#include "config/ZipReader.h"
+#include "core/config/ZipReader.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "../DemoKeys.h"
 #include "Layout.h"
-#include "platform/CodePage.h"
+#include "core/platform/CodePage.h"
 
 namespace demo {
 

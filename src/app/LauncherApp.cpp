@@ -4,13 +4,15 @@
 #include <QLoggingCategory>
 #include <chrono>
 
-#include "config/PackageImage.h"
-#include "launcher/LauncherTranslucentDlg.h"
-#include "net/AdapterReport.h"
-#include "net/BackgroundWork.h"
-#include "platform/CodePage.h"
-#include "platform/Paths.h"
-#include "platform/TerminationSignal.h"
+#include "core/net/AdapterReport.h"
+#include "core/net/BackgroundWork.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/Paths.h"
+#include "core/platform/TerminationSignal.h"
+#include "skin/PackageImage.h"
+#include "windows/game/GameDialog.h"
+#include "windows/launcher/LauncherStandardDlg.h"
+#include "windows/launcher/LauncherTranslucentDlg.h"
 
 // The hand-over of the game address to the game window; off by default.
 Q_LOGGING_CATEGORY(lcHandover, "launcher.handover", QtWarningMsg)
@@ -65,9 +67,12 @@ bool LauncherApp::InitInstance(int argc, char** argv) {
 
   // Command-line text arrives in the locale's encoding (UTF-8); the program's texts are 8-bit.
   startParameter = argc >= 2 && argv[1] ? codepage::Utf8ToSystem(argv[1]) : std::string();
-  launcherDialog = std::make_unique<CLauncherTranslucentDlg>(*launcherImage, startParameter, nullptr);
+  launcherDialog =
+      std::make_unique<CLauncherTranslucentDlg>(*launcherImage, startParameter, *config, nullptr);
   launcherDialog->DoModal();
 
+  if (launcherDialog->GetStandardDialog() != nullptr)
+    gameUrl = launcherDialog->GetStandardDialog()->GetGameUrl();
   const std::string chosen = gameUrl;
   launcherDialog.reset();
   launcherImage.reset();
@@ -93,4 +98,12 @@ int LauncherApp::ExitInstance() {
     adapterReport.reset();
   }
   return 0;
+}
+
+void RunGameDialog(const std::string& address) {
+  CGameDialog dialog(theApp.GetConfig(), theApp);
+  dialog.SetGameUrl(address);
+  theApp.SetGameDialog(&dialog);
+  dialog.exec();
+  theApp.SetGameDialog(nullptr);
 }

@@ -4,7 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "config/LauncherConfig.h"
+#include "core/config/LauncherConfig.h"
+#include "web/GameWindow.h"
 
 namespace net {
 class BackgroundWork;
@@ -13,10 +14,10 @@ class IGameWindow;
 class CLauncherTranslucentDlg;
 class QImage;
 
-class LauncherApp {
+class LauncherApp : public IGameWindowProvider {
  public:
   LauncherApp();
-  ~LauncherApp();
+  ~LauncherApp() override;
 
   // Start-up: configuration, adapter report, launcher window, game window, each run modally
   // in turn. Always false: the application runs no message loop of its own.
@@ -29,6 +30,7 @@ class LauncherApp {
 
   CLauncherConfig& GetConfig() { return *config; }
   IGameWindow* GetGameDialog() const { return gameDialog; }
+  IGameWindow* CurrentGameWindow() const override { return gameDialog; }
   void SetGameDialog(IGameWindow* dialog) { gameDialog = dialog; }
   void SetGameUrl(const char* address) { gameUrl = address ? address : ""; }
   const std::string& GetGameUrl() const { return gameUrl; }
@@ -63,3 +65,7 @@ class LauncherApp {
 };
 
 extern LauncherApp theApp;
+
+// Runs the game window modally for `address` (8-bit text) as the application's current game
+// window.
+void RunGameDialog(const std::string& address);

@@ -2,7 +2,7 @@
 // The program's message box on Qt: application-modal, OK or OK/Cancel with Cancel preselected.
 #include <string>
 
-#include "platform/MessageBox.h"
+#include "core/platform/MessageBox.h"
 
 platform::MessageBoxResult ShowQtMessageBox(const platform::MessageBoxRequest& request);
 

@@ -8,13 +8,14 @@
 #include <cstdio>
 
 #include "app/LauncherApp.h"
-#include "game/GameDialog.h"
-#include "game/GameFrameRules.h"
-#include "game/GameTitleRules.h"
-#include "launcher/LauncherRules.h"
-#include "launcher/LauncherStandardDlg.h"
-#include "launcher/LauncherTranslucentDlg.h"
-#include "platform/CodePage.h"
+#include "core/game/GameFrameRules.h"
+#include "core/game/GameTitleRules.h"
+#include "core/launcher/LauncherRules.h"
+#include "core/platform/CodePage.h"
+#include "skin/QtConvert.h"
+#include "windows/game/GameDialog.h"
+#include "windows/launcher/LauncherStandardDlg.h"
+#include "windows/launcher/LauncherTranslucentDlg.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ bool Save(const QImage& image, const QString& path) {
 }
 
 QImage RenderLauncher(const QImage& artwork) {
-  CLauncherTranslucentDlg frame(artwork, std::string(), nullptr);
+  CLauncherTranslucentDlg frame(artwork, std::string(), theApp.GetConfig(), nullptr);
   frame.SetPreview(true);
   if (!frame.Create()) return QImage();
   QImage image = frame.GetSurface().convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -81,23 +82,19 @@ QImage RenderLauncher(const QImage& artwork) {
     if (page >= inner->GetPageRects().size()) break;
     DrawPagePlace(painter, inner->GetPageRects()[page++],
                   QStringLiteral("login page\n") +
-                      QString::fromStdString(codepage::SystemToUtf8(link.url.view())));
+                      skin::ToQt(link.url.view()));
   }
   return image;
 }
 
 QImage RenderGameWindow(int width, int height) {
   CLauncherConfig& config = theApp.GetConfig();
-  CGameDialog dialog(nullptr, &config);
+  CGameDialog dialog(config, theApp);
   const std::string title =
       game::TitleText(config.GetSettings().title.str() + game::ServerSuffix("1"));
   if (!dialog.SetUpSkinPreview(QSize(width, height), title)) return QImage();
-  game::FrameSizes sizes;
-  for (int i = 1; i <= game::kPieceCount; ++i) {
-    sizes.widths[i - 1] = dialog.GetEdgeWidth(i);
-    sizes.heights[i - 1] = dialog.GetEdgeHeight(i);
-  }
-  const game::Rect page = game::BrowserRectForState(width, height, sizes, false);
+  const game::Rect page =
+      game::BrowserRectForState(width, height, dialog.GetFrameSizes(), false);
   auto* place = new PagePlace(&dialog, QRect(page.left, page.top, page.width(), page.height()),
                               QStringLiteral("game page"));
   place->lower();

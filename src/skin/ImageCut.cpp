@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "config/LauncherConfig.h"
+#include "core/config/LauncherConfig.h"
 
 namespace skin {
 

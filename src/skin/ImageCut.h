@@ -2,7 +2,7 @@
 // Cutting pictures out of the package's artwork.
 #include <QImage>
 
-#include "skin/SkinRules.h"
+#include "core/skin/SkinRules.h"
 
 namespace skin {
 

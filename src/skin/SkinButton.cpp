@@ -11,18 +11,16 @@
 #include <QStyleOptionFocusRect>
 #include <qdrawutil.h>
 
-#include "platform/CodePage.h"
+#include "core/platform/CodePage.h"
 #include "skin/ImageCut.h"
 #include "skin/PixelRegion.h"
+#include "skin/QtConvert.h"
 #include "skin/UrlOpener.h"
 
 namespace {
+using skin::ToQt;
 constexpr unsigned kVisibleStyle = 0x10000000u;
 const QRgb kMaskKey = qRgb(255, 0, 255);
-
-QString ToQt(const std::string& text) {
-  return QString::fromStdString(codepage::SystemToUtf8(text));
-}
 
 std::optional<QImage> Take(const QImage* image) {
   if (!image || image->isNull()) return std::nullopt;

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "skin/SkinRules.h"
+#include "core/skin/SkinRules.h"
 
 class CxSkinButton : public QAbstractButton {
   Q_OBJECT

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <string>
 
-#include "config/FixedText.h"
+#include "core/config/FixedText.h"
 
 class CStandardDialog : public QDialog {
   Q_OBJECT

@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "skin/SkinRules.h"
+#include "core/skin/SkinRules.h"
 #include "skin/PixelRegion.h"
 #include "skin/StandardDialog.h"
 

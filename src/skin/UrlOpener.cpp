@@ -5,8 +5,8 @@
 #include <QUrl>
 #include <utility>
 
-#include "platform/CodePage.h"
-#include "skin/SkinRules.h"
+#include "core/platform/CodePage.h"
+#include "core/skin/SkinRules.h"
 
 namespace skin {
 namespace {

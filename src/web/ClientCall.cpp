@@ -1,7 +1,6 @@
 #include "web/ClientCall.h"
 
-#include "app/LauncherApp.h"
-#include "web/ExternalDispatch.h"
+#include "core/web/ExternalDispatch.h"
 #include "web/GameWindow.h"
 
 int ClientCall::GetIDsOfNames(const std::string& /*name*/) { return 0; }
@@ -13,7 +12,7 @@ long ClientCall::Invoke(int /*dispId*/, const std::vector<PageArg>& /*args*/) {
 int GameDialogCallback::GetIDsOfNames(const std::string& name) { return external::DispIdOf(name); }
 
 long GameDialogCallback::Invoke(int dispId, const std::vector<PageArg>& args) {
-  IGameWindow* game = theApp.GetGameDialog();
+  IGameWindow* game = games.CurrentGameWindow();
   switch (dispId) {
     case external::kJsCallClient:
       if (game != nullptr && !args.empty()) game->OnPageCommand(args);

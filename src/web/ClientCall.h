@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "web/PageArg.h"
+#include "core/web/PageArg.h"
+
+class IGameWindowProvider;
 
 class ClientCall {
  public:
@@ -15,9 +17,14 @@ class ClientCall {
   virtual long Invoke(int dispId, const std::vector<PageArg>& args);
 };
 
-// One instance per host; every instance acts on theApp.GetGameDialog(), not on its host.
+// One instance per host; every instance acts on the application's current game window, not on
+// its host.
 class GameDialogCallback : public ClientCall {
  public:
+  explicit GameDialogCallback(const IGameWindowProvider& games) : games(games) {}
   int GetIDsOfNames(const std::string& name) override;
   long Invoke(int dispId, const std::vector<PageArg>& args) override;
+
+ private:
+  const IGameWindowProvider& games;
 };

@@ -1,10 +1,10 @@
 #pragma once
 // What the page bridge (window.external) and the GM chat window act on: the application's
-// current game window. The browser layer knows the game window only through this interface.
+// current game window. The browser layer knows the game window only through these interfaces.
 #include <string>
 #include <vector>
 
-#include "web/PageArg.h"
+#include "core/web/PageArg.h"
 
 class IGameWindow {
  public:
@@ -26,4 +26,12 @@ class IGameWindow {
   virtual void StartChatBlink() = 0;
   // From the chat window's close button.
   virtual void HideChatWindow() = 0;
+};
+
+// The application's current game window (null while none runs), as the page bridge and the GM
+// chat window reach it. The application implements it; lower layers are handed a reference.
+class IGameWindowProvider {
+ public:
+  virtual ~IGameWindowProvider() = default;
+  virtual IGameWindow* CurrentGameWindow() const = 0;
 };

@@ -6,19 +6,18 @@
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWebEnginePage>  // before web/WebBrowser.h, which keeps a QPointer to one
 #include <QWindow>
 
-#include "app/LauncherApp.h"
-#include "config/PackageImage.h"
-#include "net/PlatformApi.h"
-#include "platform/CodePage.h"
+#include "core/net/PlatformApi.h"
+#include "core/platform/CodePage.h"
+#include "core/web/ChatRules.h"
+#include "core/web/ExternalDispatch.h"
+#include "core/web/PageRules.h"
+#include "skin/PackageImage.h"
+#include "skin/QtConvert.h"
 #include "skin/SkinButton.h"
 #include "web/ClientCall.h"
-#include "web/ChatRules.h"
-#include "web/ExternalDispatch.h"
 #include "web/GameWindow.h"
-#include "web/PageRules.h"
 #include "web/WebBrowser.h"
 #include "web/WebUIController.h"
 
@@ -29,20 +28,14 @@ namespace {
 
 constexpr unsigned kChildVisible = 0x50000000u;
 
-QRect ToQRect(const skin::Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-
-QColor FromColorRef(int value) {
-  const auto bits = static_cast<unsigned>(value);
-  return QColor(bits & 0xFF, (bits >> 8) & 0xFF, (bits >> 16) & 0xFF);
-}
-
 }  // namespace
 
-CGmChatWnd::CGmChatWnd(IGameWindow* game, QWidget* owner, CLauncherConfig* cfg)
+CGmChatWnd::CGmChatWnd(IGameWindow* game, QWidget* owner, CLauncherConfig& cfg,
+                       const IGameWindowProvider& games)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint),
-      external(std::make_unique<GameDialogCallback>()),
+      external(std::make_unique<GameDialogCallback>(games)),
       gameWindow(game),
-      config(cfg ? cfg : &theApp.GetConfig()) {
+      config(&cfg) {
   setObjectName(QStringLiteral("gmChatWindow"));
   setAttribute(Qt::WA_OpaquePaintEvent);
   qApp->installEventFilter(this);
@@ -57,7 +50,7 @@ CGmChatWnd::~CGmChatWnd() {
 bool CGmChatWnd::CreateChatWindow(const QRect& workArea, int chatWidth, int chatHeight,
                                   int chatBorder) {
   const skin::Rect outer = chat::ChatWindowRect(chatWidth, chatHeight, chatBorder);
-  setGeometry(ToQRect(outer));
+  setGeometry(skin::ToQRect(outer));
   const bool created = OnCreate(chatWidth, chatHeight, chatBorder);
   const skin::Rect work{workArea.left(), workArea.top(), workArea.right() + 1,
                         workArea.bottom() + 1};
@@ -79,7 +72,7 @@ bool CGmChatWnd::OnCreate(int chatWidth, int chatHeight, int chatBorder) {
   if (picture != nullptr) {
     const GameButtonItem& record = records.front();
     const QRect rect =
-        ToQRect(chat::ChatCloseButtonRect(record, *picture, chatWidth, chatBorder));
+        skin::ToQRect(chat::ChatCloseButtonRect(record, *picture, chatWidth, chatBorder));
     auto* button = new CxSkinButton();
     if (!button->Create(record.title.str(), kChildVisible, rect, this,
                         skin::ButtonIdForType(record.type))) {
@@ -95,7 +88,7 @@ bool CGmChatWnd::OnCreate(int chatWidth, int chatHeight, int chatBorder) {
     qCInfo(lcChat) << "no game button 1 with a picture: the chat window has no close button";
   }
 
-  browserRect = ToQRect(chat::ChatBrowserRect(chatWidth, chatHeight, chatBorder));
+  browserRect = skin::ToQRect(chat::ChatBrowserRect(chatWidth, chatHeight, chatBorder));
   auto* created = new CWebBrowserEx();
   if (!created->Create(kBrowserId, browserRect, this)) {
     delete created;
@@ -161,7 +154,7 @@ void CGmChatWnd::SetChatName(const std::vector<PageArg>& args) {
   if (!external::GsNameArgument(args, &utf8Name)) return;
   // At most 255 bytes, never half of a character.
   titleText = std::string(codepage::CutAtCharacter(codepage::Utf8ToSystem(utf8Name), 255));
-  const QString shown = QString::fromStdString(codepage::SystemToUtf8(titleText));
+  const QString shown = skin::ToQt(titleText);
   setWindowTitle(shown);
   update();
   qCDebug(lcChat) << "GM name" << shown;
@@ -181,7 +174,7 @@ void CGmChatWnd::paintEvent(QPaintEvent* /*event*/) {
   QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
   font.setBold(true);
   painter.setFont(font);
-  painter.setPen(FromColorRef(config->GetSettings().titleColor));
+  painter.setPen(skin::FromColourRef(static_cast<unsigned>(config->GetSettings().titleColor)));
   painter.drawText(QRect(10, 10, w - 10, h - 10), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                    windowTitle());
 }

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "web/PageArg.h"
+#include "core/web/PageArg.h"
 #include "web/WebPage.h"
 
 struct LookupResult;
 class CLauncherConfig;
+class IGameWindowProvider;
 class IGameWindow;
 class CWebBrowserEx;
 class CxSkinButton;
@@ -25,8 +26,10 @@ class CGmChatWnd : public QWidget {
   static constexpr int kBrowserId = 170;
 
   // `gameWindow` is not owned; `owner` (the game window's widget) owns this window, so the chat
-  // stays usable while the game window runs modally. `config` defaults to theApp's configuration.
-  CGmChatWnd(IGameWindow* gameWindow, QWidget* owner, CLauncherConfig* config = nullptr);
+  // stays usable while the game window runs modally. The page's window.external acts on the
+  // application's current game window, as `games` gives it.
+  CGmChatWnd(IGameWindow* gameWindow, QWidget* owner, CLauncherConfig& config,
+             const IGameWindowProvider& games);
   ~CGmChatWnd() override;
 
   // Makes the close button and the browser for a chat page of chatWidth x chatHeight inside a

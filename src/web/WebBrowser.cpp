@@ -8,8 +8,8 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 
-#include "platform/CodePage.h"
-#include "platform/MessageBox.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/MessageBox.h"
 #include "skin/UrlOpener.h"
 #include "web/ClientCall.h"
 #include "web/WebProfile.h"
@@ -148,6 +148,18 @@ void CWebBrowser::OnRenderProcessTerminated(int status) {
 void CWebBrowser::OnUrlChanged(const QUrl& url) {
   const bool blank = url.isEmpty() || url.scheme() == QLatin1String("about");
   page->setBackgroundColor(blank ? QColor(Qt::black) : QColor(Qt::white));
+}
+
+bool CWebBrowser::IsAudioMuted() const {
+  return webView != nullptr && webView->page()->isAudioMuted();
+}
+
+void CWebBrowser::SetAudioMuted(bool muted) {
+  if (webView != nullptr) webView->page()->setAudioMuted(muted);
+}
+
+void CWebBrowser::ExitPageFullScreen() {
+  if (webView != nullptr) webView->page()->triggerAction(QWebEnginePage::ExitFullScreen);
 }
 
 void CWebBrowser::Navigate(const std::string& address) {

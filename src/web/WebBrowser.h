@@ -4,14 +4,15 @@
 #include <QPointer>
 #include <QRect>
 #include <QUrl>
+#include <QWebEnginePage>
 #include <QWidget>
 #include <QHash>
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "core/web/PageRules.h"
 #include "skin/ShapeSource.h"
-#include "web/PageRules.h"
 
 class ClientCall;
 class CWebUIController;
@@ -59,6 +60,11 @@ class CWebBrowser : public QWidget, public IShapeSource {  // paints black until
   void put_Silent(bool silent);
   void SetRedraw(bool on);  // off: updates disabled and the view hidden; on: both restored
   int controlId() const { return id; }
+  // The page's sound; false before the view exists.
+  bool IsAudioMuted() const;
+  void SetAudioMuted(bool muted);
+  // Asks the page to leave its own full screen (requestFullscreen); nothing when it is not in it.
+  void ExitPageFullScreen();
   QWebEngineView* view() const { return webView; }
   CWebUIController* controller() const { return page; }
 

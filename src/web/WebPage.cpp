@@ -5,8 +5,8 @@
 #include <QWebEngineScript>
 #include <vector>
 
-#include "platform/CodePage.h"
-#include "web/ScriptCall.h"
+#include "core/platform/CodePage.h"
+#include "core/web/ScriptCall.h"
 #include "web/WebBrowser.h"
 #include "web/WebProfile.h"
 #include "web/WebUIController.h"

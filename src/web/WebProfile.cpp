@@ -15,10 +15,10 @@
 #include <QWidget>
 #include <deque>
 
-#include "platform/SaveDialog.h"
-#include "web/EngineSwitches.h"
-#include "platform/TerminationSignal.h"
-#include "web/CacheRules.h"
+#include "core/platform/SaveDialog.h"
+#include "core/platform/TerminationSignal.h"
+#include "core/web/CacheRules.h"
+#include "core/web/EngineSwitches.h"
 
 Q_LOGGING_CATEGORY(lcWeb, "launcher.web", QtWarningMsg)
 

@@ -21,12 +21,15 @@
 #include <utility>
 #include <vector>
 
-#include "platform/CodePage.h"
-#include "platform/MessageBox.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/MessageBox.h"
+#include "core/web/PageArg.h"
 #include "web/ClientCall.h"
-#include "web/PageArg.h"
 #include "web/PopupWindow.h"
 #include "web/WebProfile.h"
+
+// Resources of a static library are registered by hand; the macro must run outside a namespace.
+static void RegisterBridgeScripts() { Q_INIT_RESOURCE(bridge); }
 
 namespace {
 
@@ -34,276 +37,20 @@ const QString kPolicyScriptName = QStringLiteral("launcher-policy");
 const QString kExternalScriptName = QStringLiteral("launcher-external");
 const QString kRelayScriptName = QStringLiteral("launcher-relay");
 const char kStopDialogsQuestion[] = "此网页正在连续弹出对话框。\n是否阻止此网页继续弹出对话框？";
+// The name js/relay.js reaches the bridge by.
 const QString kBridgeObjectName = QStringLiteral("launcherExternal");
 
-// Dialog-like documents: no text selection outside editable fields, no context menu. A
-// constructed style sheet needs no DOM yet, so it applies from document creation. The program's
-// script world asks this world to run the document's functions through the call event.
-const char kPolicyScript[] = R"JS(
-(function () {
-  try {
-    var sheet = new CSSStyleSheet();
-    sheet.replaceSync(':root{-webkit-user-select:none;user-select:none}' +
-                      'input,textarea,[contenteditable]{-webkit-user-select:text;user-select:text}');
-    document.adoptedStyleSheets = document.adoptedStyleSheets.concat([sheet]);
-  } catch (e) {}
-  window.addEventListener('contextmenu', function (e) { e.preventDefault(); }, true);
-
-  var dispatch = EventTarget.prototype.dispatchEvent;
-  var Custom = CustomEvent;
-  var parse = JSON.parse;
-  var stringify = JSON.stringify;
-  window.addEventListener('__launcher_call', function (e) {
-    var request;
-    try { request = parse(e.detail); } catch (x) { return; }
-    if (request === null || typeof request !== 'object') return;
-    var outcome;
-    var f = window[request.f];
-    if (typeof f !== 'function') {
-      outcome = {missing: true};
-    } else {
-      try {
-        var r = f.apply(window, Array.isArray(request.a) ? request.a : []);
-        outcome = {value: (r === null || typeof r === 'object' || typeof r === 'function' ||
-                           r === undefined) ? null : r};
-      } catch (x) {
-        outcome = {threw: String(x)};
-      }
-    }
-    dispatch.call(window, new Custom('__launcher_result',
-                                     {detail: stringify({id: request.id, r: outcome})}));
-  }, true);
-})();
-)JS";
-
-// window.external for a host that offers none: an object without methods, so calls throw.
-const char kNoExternalScript[] = R"JS(
-(function () {
-  var ext = Object.freeze(Object.create(null));
-  try {
-    Object.defineProperty(window, 'external',
-                          {value: ext, writable: false, enumerable: true, configurable: false});
-  } catch (e) {}
-})();
-)JS";
-
-// window.external with the four methods. Calls are queued and handed, in order and batched per
-// task, to the program's script world of the same document, which relays them.
-const char kExternalScript[] = R"JS(
-(function () {
-  'use strict';
-  var dispatch = EventTarget.prototype.dispatchEvent;
-  var Custom = CustomEvent;
-  var stringify = JSON.stringify;
-  // A local file's document never reaches the program, whatever loaded it.
-  if (location.protocol === 'file:') return;
-  var later = window.queueMicrotask.bind(window);
-  var queue = [];
-  var scheduled = false;
-  // A frame the program does not trust sees the methods as an unknown one.
-  var refused = false;
-  window.addEventListener('__launcher_refused', function () { refused = true; }, true);
-
-  function pack(v) {
-    switch (typeof v) {
-      case 'string': return {t: 's', v: v};
-      case 'number': return {t: 'n', v: isFinite(v) ? v : null};
-      case 'boolean': return {t: 'b', v: v};
-      case 'undefined': return {t: 'u'};
-      default: return v === null ? {t: 'z'} : {t: 'o'};
-    }
+// One of the bridge's scripts (src/web/js), compiled in as resources.
+QString BridgeScript(const char* name) {
+  static const bool registered = (RegisterBridgeScripts(), true);
+  (void)registered;
+  QFile file(QStringLiteral(":/launcher/web/") + QLatin1String(name));
+  if (!file.open(QIODevice::ReadOnly)) {
+    qCWarning(lcWeb) << "bridge script missing from the resources:" << name;
+    return {};
   }
-  function flush() {
-    scheduled = false;
-    var batch = queue;
-    queue = [];
-    dispatch.call(window, new Custom('__launcher_calls', {detail: stringify(batch)}));
-  }
-
-  var ext = Object.create(null);
-  ['JsCallClient', 'getGsName', 'getNewMsg', 'Is360Game'].forEach(function (name) {
-    ext[name] = function () {
-      if (refused) throw new TypeError("Object doesn't support property or method '" + name + "'");
-      var args = [];
-      for (var i = 0; i < arguments.length; ++i) args.push(pack(arguments[i]));
-      queue.push({n: name, a: args});
-      if (!scheduled) {
-        scheduled = true;
-        later(flush);
-      }
-    };
-  });
-  Object.freeze(ext);
-  try {
-    Object.defineProperty(window, 'external',
-                          {value: ext, writable: false, enumerable: true, configurable: false});
-  } catch (e) {}
-})();
-)JS";
-
-// The program's own script world of every frame (page scripts cannot reach it). The top frame
-// holds the channel to the program; a sub-frame reports its completion and relays its
-// window.external calls to the top frame by a postMessage tagged with this page's secret and its
-// own address, and runs the functions the program calls in it. The top frame passes on what
-// carries the secret and comes from the origin of the address it names; the program decides
-// which frames it trusts. The channel client (qwebchannel.js) is prepended in the same scope.
-const char kRelayScript[] = R"JS(
-  var TAG = '__launcherRelay';
-  var BATCH = 5000;
-  var isTop = window === window.top;
-  // The address this document was created at, taken before any of the page's scripts ran: a
-  // document may change its own location afterwards (a fragment, history.replaceState).
-  var createdAt = location.href;
-  var frameId = (function () {
-    var parts = new Uint32Array(4);
-    crypto.getRandomValues(parts);
-    return Array.prototype.join.call(parts, '-');
-  })();
-  function here() { return createdAt; }
-  function message(body) {
-    body.s = SECRET;
-    var m = {};
-    m[TAG] = body;
-    return m;
-  }
-  function toTop(body) {
-    try { window.top.postMessage(message(body), '*'); } catch (e) {}
-  }
-  function tagged(e) {
-    var d = e.data;
-    if (d === null || typeof d !== 'object' || !Object.prototype.hasOwnProperty.call(d, TAG)) return null;
-    e.stopImmediatePropagation();
-    var m = d[TAG];
-    return m !== null && typeof m === 'object' && m.s === SECRET ? m : null;
-  }
-
-  if (!isTop) {
-    window.addEventListener('__launcher_calls', function (e) {
-      var calls;
-      try { calls = JSON.parse(e.detail); } catch (x) { return; }
-      if (Array.isArray(calls)) toTop({k: 'calls', href: here(), c: calls});
-    }, true);
-    // The engine grants the mouse to the page as a whole: a frame the program does not trust
-    // gives it back at once.
-    var refusedHere = false;
-    document.addEventListener('pointerlockchange', function () {
-      if (refusedHere && document.pointerLockElement) document.exitPointerLock();
-    }, true);
-    toTop({k: 'hello', href: here(), id: frameId});
-    window.addEventListener('load', function () {
-      toTop({k: 'complete', href: here(), id: frameId});
-    });
-    window.addEventListener('pagehide', function () {
-      toTop({k: 'gone', href: here(), id: frameId});
-    });
-    window.addEventListener('message', function (e) {
-      var d = e.data;
-      if (d === null || typeof d !== 'object' || !Object.prototype.hasOwnProperty.call(d, TAG)) return;
-      e.stopImmediatePropagation();
-      var m = d[TAG];
-      if (m === null || typeof m !== 'object' || m.to !== frameId || e.source !== window.top) return;
-      if (m.k === 'refused') {
-        refusedHere = true;
-        if (document.pointerLockElement) document.exitPointerLock();
-        window.dispatchEvent(new CustomEvent('__launcher_refused'));
-        return;
-      }
-      if (m.k !== 'call' || m.s !== SECRET) return;
-      var answer = null;
-      var listener = function (r) {
-        var result;
-        try { result = JSON.parse(r.detail); } catch (x) { return; }
-        if (result && result.id === m.call) answer = result.r;
-      };
-      window.addEventListener('__launcher_result', listener, true);
-      window.dispatchEvent(new CustomEvent('__launcher_call',
-                                           {detail: JSON.stringify({id: m.call, f: m.f, a: m.a})}));
-      window.removeEventListener('__launcher_result', listener, true);
-      toTop({k: 'result', href: here(), call: m.call, r: answer || {}});
-    }, true);
-    return;
-  }
-
-  var remote = null;
-  var waiting = [];
-  var frames = Object.create(null);
-  function send(job) {
-    if (remote) job(remote); else waiting.push(job);
-  }
-  function relay(calls, href, fromTop) {
-    for (var i = 0; i < calls.length; i += BATCH) {
-      (function (batch) {
-        send(function (r) { r.deliver(batch, href, fromTop); });
-      })(calls.slice(i, i + BATCH));
-    }
-  }
-
-  window.addEventListener('__launcher_calls', function (e) {
-    var calls;
-    try { calls = JSON.parse(e.detail); } catch (x) { return; }
-    if (Array.isArray(calls)) relay(calls, here(), true);
-  }, true);
-
-  window.addEventListener('message', function (e) {
-    var m = tagged(e);
-    if (!m || typeof m.href !== 'string') return;
-    var origin;
-    try { origin = new URL(m.href).origin; } catch (x) { return; }
-    if (origin !== e.origin || origin === 'null') return;
-    if (m.k === 'calls' && Array.isArray(m.c)) {
-      relay(m.c, m.href, false);
-    } else if (m.k === 'hello' && typeof m.id === 'string') {
-      frames[m.id] = {w: e.source, o: origin};
-      send(function (r) { r.frameCreated(m.id, m.href); });
-    } else if (m.k === 'complete' && typeof m.id === 'string') {
-      frames[m.id] = {w: e.source, o: origin};
-      send(function (r) { r.frameComplete(m.id, m.href); });
-    } else if (m.k === 'gone' && typeof m.id === 'string') {
-      var known = frames[m.id];
-      if (known && known.w === e.source) delete frames[m.id];
-      send(function (r) { r.frameGone(m.id); });
-    } else if (m.k === 'result' && typeof m.call === 'number') {
-      var outcome = m.r !== null && typeof m.r === 'object' ? m.r : {};
-      send(function (r) { r.scriptResult(m.call, outcome); });
-    }
-  }, true);
-
-  // Not secret-tagged: the frame is not trusted with the secret. It takes this from the top only.
-  window.__launcherRefuseFrame = function (id) {
-    var f = frames[id];
-    if (!f) return;
-    var m = {};
-    m[TAG] = {k: 'refused', to: id};
-    try { f.w.postMessage(m, f.o); } catch (e) {}
-  };
-
-  window.__launcherCallFrame = function (id, call, name, args) {
-    var f = frames[id];
-    if (!f) return false;
-    try {
-      f.w.postMessage(message({k: 'call', to: id, call: call, f: name, a: args}), f.o);
-    } catch (e) {
-      return false;
-    }
-    return true;
-  };
-
-  var attempts = 0;
-  (function connect() {
-    if (typeof qt === 'object' && qt && qt.webChannelTransport) {
-      new QWebChannel(qt.webChannelTransport, function (channel) {
-        remote = channel.objects.)JS"
-    "launcherExternal"
-    R"JS(;
-        var jobs = waiting;
-        waiting = [];
-        jobs.forEach(function (job) { job(remote); });
-      });
-    } else if (++attempts < 1000) {
-      setTimeout(connect, 10);
-    }
-  })();
-)JS";
+  return QString::fromUtf8(file.readAll());
+}
 
 QString ChannelClientSource() {
   QFile file(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
@@ -557,9 +304,9 @@ void CWebUIController::Connect() {
   }
   settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
   collection.insert(
-      MakeScript(kPolicyScriptName, QString::fromUtf8(kPolicyScript), QWebEngineScript::MainWorld));
+      MakeScript(kPolicyScriptName, BridgeScript("policy.js"), QWebEngineScript::MainWorld));
   collection.insert(MakeScript(kExternalScriptName,
-                               QString::fromUtf8(external == nullptr ? kNoExternalScript : kExternalScript),
+                               BridgeScript(external == nullptr ? "no-external.js" : "external.js"),
                                QWebEngineScript::MainWorld));
   if (channel == nullptr) {
     channel = new QWebChannel(this);
@@ -569,7 +316,7 @@ void CWebUIController::Connect() {
   }
   const QString source = QStringLiteral("(function () {\n'use strict';\nvar module;\nvar SECRET = '") +
                          secret + QStringLiteral("';\n") + ChannelClientSource() + QStringLiteral("\n") +
-                         QString::fromUtf8(kRelayScript) + QStringLiteral("\n})();\n");
+                         BridgeScript("relay.js") + QStringLiteral("\n})();\n");
   collection.insert(MakeScript(kRelayScriptName, source, QWebEngineScript::ApplicationWorld));
   connected = true;
 }

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "web/PageRules.h"
+#include "core/web/PageRules.h"
 
 class ClientCall;
 class QWebChannel;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "game/GameButtonRules.h"
+#include "core/game/GameButtonRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const int id = game::OutsideCommandFromLine(

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "config/LauncherConfig.h"
-#include "launcher/LauncherRules.h"
-#include "net/PlatformApi.h"
-#include "net/WebAddress.h"
+#include "core/config/LauncherConfig.h"
+#include "core/launcher/LauncherRules.h"
+#include "core/net/PlatformApi.h"
+#include "core/net/WebAddress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::string> parts = SplitFuzzInput(data, size, 2);

@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "config/LauncherConfig.h"
-#include "config/PackageCheck.h"
+#include "core/check/CheckReport.h"
+#include "core/check/PackageCheck.h"
+#include "core/config/LauncherConfig.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "game/GameBridgeRules.h"
-#include "game/GameTitleRules.h"
-#include "web/ExternalDispatch.h"
-#include "web/PageArg.h"
+#include "core/game/GameBridgeRules.h"
+#include "core/game/GameTitleRules.h"
+#include "core/web/ExternalDispatch.h"
+#include "core/web/PageArg.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "net/PlatformApi.h"
-#include "net/WebAddress.h"
+#include "core/net/PlatformApi.h"
+#include "core/net/WebAddress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string body(reinterpret_cast<const char*>(data), size);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/CodePage.h"
-#include "web/ScriptCall.h"
+#include "core/platform/CodePage.h"
+#include "core/web/ScriptCall.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

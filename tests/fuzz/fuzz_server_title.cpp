@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "game/GameTitleRules.h"
+#include "core/game/GameTitleRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::string> parts = SplitFuzzInput(data, size, 3);

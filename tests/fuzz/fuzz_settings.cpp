@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "config/LauncherConfig.h"
-#include "platform/CodePage.h"
-#include "platform/MessageBox.h"
+#include "core/config/LauncherConfig.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/MessageBox.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool once = [] {

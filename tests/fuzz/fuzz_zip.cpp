@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "config/LauncherConfig.h"
-#include "config/ZipReader.h"
-#include "platform/MessageBox.h"
+#include "core/config/LauncherConfig.h"
+#include "core/config/ZipReader.h"
+#include "core/platform/MessageBox.h"
 
 namespace {
 

@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "config/LauncherConfig.h"
-#include "net/AdapterReport.h"
-#include "net/BackgroundWork.h"
-#include "net/HttpClient.h"
-#include "net/PlatformApi.h"
-#include "platform/Adapters.h"
+#include "core/config/LauncherConfig.h"
+#include "core/net/AdapterReport.h"
+#include "core/net/BackgroundWork.h"
+#include "core/net/HttpClient.h"
+#include "core/net/PlatformApi.h"
+#include "core/platform/Adapters.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include "WebTestSupport.h"
 #include "app/LauncherApp.h"
 #include "app/QtMessageBox.h"
-#include "launcher/LauncherStandardDlg.h"
-#include "launcher/LauncherTranslucentDlg.h"
-#include "net/BackgroundWork.h"
-#include "net/HttpClient.h"
-#include "platform/Adapters.h"
+#include "core/net/BackgroundWork.h"
+#include "core/net/HttpClient.h"
+#include "core/platform/Adapters.h"
+#include "windows/launcher/LauncherStandardDlg.h"
+#include "windows/launcher/LauncherTranslucentDlg.h"
 
 namespace {
 std::string Settings(const std::string& extra, int linkCount = 1) {

@@ -7,9 +7,8 @@
 #include <memory>
 
 #include "WebTestSupport.h"
-#include "app/LauncherApp.h"
+#include "core/web/ExternalDispatch.h"
 #include "web/ClientCall.h"
-#include "web/ExternalDispatch.h"
 #include "web/WebBrowser.h"
 
 namespace {
@@ -120,10 +119,10 @@ class ExternalBridgeTest : public QObject {
 
   void init() {
     game = RecordingGameWindow();
-    theApp.SetGameDialog(&game);
+    currentGame.game = &game;
   }
 
-  void cleanup() { theApp.SetGameDialog(nullptr); }
+  void cleanup() { currentGame.game = nullptr; }
 
   void cleanupTestCase() {
     host.reset();
@@ -153,7 +152,7 @@ class ExternalBridgeTest : public QObject {
     QFETCH(int, argCount);
     QFETCH(long, result);
     QFETCH(QString, recorded);
-    theApp.SetGameDialog(withGame ? &game : nullptr);
+    currentGame.game = withGame ? &game : nullptr;
     const int dispId = external.GetIDsOfNames(method.toStdString());
     QVERIFY(dispId != 0);
     PageArg one;
@@ -251,21 +250,21 @@ class ExternalBridgeTest : public QObject {
   }
 
   void withoutGameWindowCallsDoNothingAndRaiseNothing() {
-    theApp.SetGameDialog(nullptr);
+    currentGame.game = nullptr;
     auto browser = StartHost(&external, "/probe");
     QWebEnginePage* page = browser->view()->page();
     QTRY_COMPARE_WITH_TIMEOUT(EvalJs(page, "window.outcomes && window.outcomes.join(',')").toString(),
                               QStringLiteral("JsCallClient:ok,getGsName:ok,getNewMsg:ok,Is360Game:ok"),
                               20000);
     // Once delivered (a later call arrives after them), the calls had nobody to act on.
-    theApp.SetGameDialog(&game);
+    currentGame.game = &game;
     EvalJs(page, "window.external.Is360Game(); 1");
     QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{1}, 20000);
     QCOMPARE(QString::fromStdString(game.calls[0].what), QStringLiteral("relayout"));
   }
 
   void everyHostsObjectActsOnTheCurrentGameWindow() {
-    GameDialogCallback chatExternal;
+    GameDialogCallback chatExternal{currentGame};
     auto gameBrowser = StartHost(&external, "/probe");
     auto chatBrowser = StartHost(&chatExternal, "/probe");
     QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{8}, 20000);
@@ -276,7 +275,7 @@ class ExternalBridgeTest : public QObject {
 
   void callsArrivingDuringACallWaitTheirTurn() {
     NestedLoopGameWindow nested;
-    theApp.SetGameDialog(&nested);
+    currentGame.game = &nested;
     auto browser = std::make_unique<CWebBrowserEx>();
     QVERIFY(browser->Create(170, QRect(0, 0, 640, 480), host.get()));
     browser->SetExternal(&external);
@@ -290,18 +289,18 @@ class ExternalBridgeTest : public QObject {
     QStringList order;
     for (const auto& call : nested.calls) order << QString::fromStdString(call.args.at(1).text);
     QCOMPARE(order, (QStringList{"first", "second", "during"}));
-    theApp.SetGameDialog(&game);
+    currentGame.game = &game;
   }
 
   void aCallMayEndItsOwnBrowser() {
     ClosingGameWindow closing;
-    theApp.SetGameDialog(&closing);
+    currentGame.game = &closing;
     auto browser = StartHost(&external, "/two");
     QPointer<CWebBrowserEx> watch(browser.get());
     closing.browser = &browser;
     QTRY_VERIFY_WITH_TIMEOUT(watch.isNull(), 20000);
     QCOMPARE(closing.calls.size(), std::size_t{1});
-    theApp.SetGameDialog(&game);
+    currentGame.game = &game;
   }
 
   void bridgeServesEachNewDocument() {
@@ -348,7 +347,7 @@ class ExternalBridgeTest : public QObject {
   std::unique_ptr<TestHttpServer> server;
   std::unique_ptr<QWidget> host;
   RecordingGameWindow game;
-  GameDialogCallback external;
+  GameDialogCallback external{currentGame};
 };
 
 LAUNCHER_WEB_TEST_MAIN(ExternalBridgeTest)

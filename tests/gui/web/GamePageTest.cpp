@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "WebTestSupport.h"
-#include "app/LauncherApp.h"
 #include "web/ClientCall.h"
 #include "web/WebUIController.h"
 
@@ -152,7 +151,7 @@ class GamePageTest : public QObject {
 
   std::unique_ptr<TestHttpServer> server;
   std::unique_ptr<QWidget> host;
-  GameDialogCallback external;
+  GameDialogCallback external{currentGame};
 };
 
 LAUNCHER_WEB_TEST_MAIN(GamePageTest)

@@ -5,8 +5,7 @@
 #include <memory>
 
 #include "WebTestSupport.h"
-#include "app/LauncherApp.h"
-#include "game/GameTitleRules.h"
+#include "core/game/GameTitleRules.h"
 #include "web/ClientCall.h"
 #include "web/WebPage.h"
 #include "web/WebUIController.h"
@@ -106,11 +105,11 @@ class HostileFrameTest : public QObject {
 
   void init() {
     game = RecordingGameWindow();
-    theApp.SetGameDialog(&game);
+    currentGame.game = &game;
   }
 
   void cleanup() {
-    theApp.SetGameDialog(nullptr);
+    currentGame.game = nullptr;
     ClosePopups();
   }
 
@@ -223,7 +222,7 @@ class HostileFrameTest : public QObject {
   std::unique_ptr<TestHttpServer> server;
   std::unique_ptr<QWidget> host;
   RecordingGameWindow game;
-  GameDialogCallback external;
+  GameDialogCallback external{currentGame};
 };
 
 LAUNCHER_WEB_TEST_MAIN(HostileFrameTest)

@@ -1,7 +1,7 @@
 // What pages may do in a hosted browser: which frames drive window.external, completion of and
 // calls into sub-frames (another site included), new windows, downloads, script dialogs,
 // foreign schemes, permissions, and dead renderers. The page's full screen is the game window's
-// (tests/gui/game/FrameTest.cpp).
+// (tests/gui/windows/game/FrameTest.cpp).
 #include <signal.h>
 
 #include <QDir>
@@ -16,9 +16,8 @@
 #include <memory>
 
 #include "WebTestSupport.h"
-#include "app/LauncherApp.h"
-#include "platform/MessageBox.h"
-#include "platform/SaveDialog.h"
+#include "core/platform/MessageBox.h"
+#include "core/platform/SaveDialog.h"
 #include "skin/SkinButton.h"
 #include "skin/UrlOpener.h"
 #include "web/ClientCall.h"
@@ -145,11 +144,11 @@ navigator.mediaDevices.getDisplayMedia({video: true})
 
   void init() {
     game = RecordingGameWindow();
-    theApp.SetGameDialog(&game);
+    currentGame.game = &game;
   }
 
   void cleanup() {
-    theApp.SetGameDialog(nullptr);
+    currentGame.game = nullptr;
     ClosePopups();
   }
 
@@ -568,7 +567,7 @@ navigator.mediaDevices.getDisplayMedia({video: true})
   std::unique_ptr<TestHttpServer> server;
   std::unique_ptr<QWidget> host;
   RecordingGameWindow game;
-  GameDialogCallback external;
+  GameDialogCallback external{currentGame};
 };
 
 LAUNCHER_WEB_TEST_MAIN(PagePolicyTest)

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "WebTestSupport.h"
-#include "platform/MessageBox.h"
+#include "core/platform/MessageBox.h"
 #include "web/ClientCall.h"
 #include "web/WebBrowser.h"
 #include "web/WebProfile.h"

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "WebTestSupport.h"
-#include "platform/CodePage.h"
+#include "core/platform/CodePage.h"
 #include "web/WebBrowser.h"
 #include "web/WebPage.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessageBox.h"
-#include "platform/Paths.h"
+#include "core/platform/MessageBox.h"
+#include "core/platform/Paths.h"
 
 struct RecordedMessage {
   std::string caption;

@@ -1,4 +1,5 @@
-#include "config/PackageCheck.h"
+#include "core/check/CheckReport.h"
+#include "core/check/PackageCheck.h"
 
 #include <gtest/gtest.h>
 #include <json/json.h>
@@ -16,10 +17,10 @@
 #include "ConfigTestSupport.h"
 #include "ZipFixtures.h"
 #include "ZipWriter.h"
-#include "config/LauncherConfig.h"
-#include "config/PackageImage.h"
-#include "platform/CodePage.h"
-#include "skin/SkinRules.h"
+#include "core/config/LauncherConfig.h"
+#include "core/platform/CodePage.h"
+#include "core/skin/SkinRules.h"
+#include "skin/PackageImage.h"
 
 namespace {
 

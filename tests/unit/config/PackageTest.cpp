@@ -8,7 +8,7 @@
 
 #include "ConfigTestSupport.h"
 #include "ZipFixtures.h"
-#include "config/LauncherConfig.h"
+#include "core/config/LauncherConfig.h"
 
 namespace {
 

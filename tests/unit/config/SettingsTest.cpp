@@ -7,8 +7,8 @@
 
 #include "ConfigTestSupport.h"
 #include "ZipFixtures.h"
-#include "config/LauncherConfig.h"
-#include "platform/CodePage.h"
+#include "core/config/LauncherConfig.h"
+#include "core/platform/CodePage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "config/ZipReader.h"
+#include "core/config/ZipReader.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 
 #include <unistd.h>
 
-#include "config/LauncherConfig.h"
+#include "core/config/LauncherConfig.h"
+#include "core/platform/CodePage.h"
 #include "package/Layout.h"
 #include "package/PackageSettings.h"
-#include "platform/CodePage.h"
 
 #ifdef DEMO_PACKAGE_EXE
 #include <QImage>

@@ -221,13 +221,22 @@ TEST(DemoSiteApi, HeldRepliesGoWhenReleased) {
 }
 
 TEST(DemoSiteApi, HeldRepliesDoNotKeepTheSiteFromStopping) {
+  std::atomic<bool> answered{false};
   std::thread asker;
   {
     RunningSite site(Options({"--api-delay", "-1"}));
-    asker = std::thread([&site] { site.Get(std::string(demo::kApiPath) + "1012"); });
-    while (site.site().HeldApiReplies() == 0) std::this_thread::yield();
+    asker = std::thread([&] {
+      auto reply = site.Get(std::string(demo::kApiPath) + "1012");
+      answered = reply && reply->status == 200;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (site.site().HeldApiReplies() == 0 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(site.site().HeldApiReplies(), 1);
   }
+  // Stopping releases the held reply: its worker ends, and the asker has its answer.
   asker.join();
+  EXPECT_TRUE(answered.load());
 }
 
 TEST(DemoSitePages, LoginListsGameAddressesAndQqLookAlikes) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GameBridgeRules.h"
+#include "core/game/GameBridgeRules.h"
 
 #include "GameRulesTestSupport.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "game/GameButtonRules.h"
+#include "core/game/GameButtonRules.h"
 
 #include "GameRulesTestSupport.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "game/GameFrameRules.h"
+#include "core/game/GameFrameRules.h"
 
 #include "GameRulesTestSupport.h"
 
@@ -148,6 +148,27 @@ TEST(Sizing, DraggingKeepsTheMinimum) {
   EXPECT_EQ(ClampSizingRect(Rect{700, 100, 800, 700}, 800, 500), (Rect{700, 100, 1500, 700}));
   EXPECT_EQ(ClampSizingRect(Rect{0, 400, 900, 450}, 800, 500), (Rect{0, 400, 900, 900}));
   EXPECT_EQ(ClampSizingRect(Rect{0, 0, 900, 600}, 800, 500), (Rect{0, 0, 900, 600}));
+}
+
+TEST(Sizing, DraggedBordersFollowThePointerWithinTheMinimum) {
+  const Rect start{100, 100, 1100, 800};
+  const struct {
+    int hit, dx, dy;
+    Rect expected;
+  } cases[] = {
+      {game::kHitLeft, -50, 30, {50, 100, 1100, 800}},
+      {game::kHitRight, 40, 30, {100, 100, 1140, 800}},
+      {game::kHitTop, 10, -20, {100, 80, 1100, 800}},
+      {game::kHitBottomRight, 20, 30, {100, 100, 1120, 830}},
+      {game::kHitTopLeft, 10, 10, {110, 110, 1100, 800}},
+      // Below the minimum: the right and bottom edges give way, the dragged edge stays put.
+      {game::kHitLeft, 900, 0, {1000, 100, 1800, 800}},
+      {game::kHitBottom, 0, -500, {100, 100, 1100, 600}},
+      // No border: nothing moves.
+      {game::kHitClient, 50, 50, start},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(game::DraggedSizingRect(start, c.hit, c.dx, c.dy, 800, 500), c.expected) << c.hit;
 }
 
 TEST(Layout, BrowserBetweenThePieces) {

@@ -3,10 +3,10 @@
 #include <array>
 #include <string>
 
-#include "config/LauncherConfig.h"
-#include "game/GameFrameRules.h"
-#include "platform/CodePage.h"
-#include "web/PageArg.h"
+#include "core/config/LauncherConfig.h"
+#include "core/game/GameFrameRules.h"
+#include "core/platform/CodePage.h"
+#include "core/web/PageArg.h"
 
 namespace gamerules_test {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "game/GameButtonRules.h"
-#include "game/GameStateRules.h"
+#include "core/game/GameButtonRules.h"
+#include "core/game/GameStateRules.h"
 
 #include "GameRulesTestSupport.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "game/GameTitleRules.h"
+#include "core/game/GameTitleRules.h"
 
 #include "GameRulesTestSupport.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "launcher/LauncherRules.h"
+#include "core/launcher/LauncherRules.h"
 
 using namespace launcher;
 

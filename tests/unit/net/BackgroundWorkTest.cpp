@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "HttpTestSupport.h"
-#include "config/LauncherConfig.h"
-#include "net/AdapterReport.h"
-#include "net/BackgroundWork.h"
-#include "net/PlatformApi.h"
-#include "platform/Adapters.h"
+#include "core/config/LauncherConfig.h"
+#include "core/net/AdapterReport.h"
+#include "core/net/BackgroundWork.h"
+#include "core/net/PlatformApi.h"
+#include "core/platform/Adapters.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "net/Ccommon.h"
+#include "core/net/Ccommon.h"
 
 namespace {
 

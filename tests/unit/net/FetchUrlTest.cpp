@@ -3,7 +3,7 @@
 #include <string>
 
 #include "HttpTestSupport.h"
-#include "platform/Paths.h"
+#include "core/platform/Paths.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "RawHttpServer.h"
-#include "net/HttpClient.h"
+#include "core/net/HttpClient.h"
 
 class HttpTest : public ::testing::Test {
  protected:

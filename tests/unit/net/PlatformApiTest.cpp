@@ -3,9 +3,9 @@
 #include <string>
 
 #include "HttpTestSupport.h"
-#include "config/LauncherConfig.h"
-#include "net/Ccommon.h"
-#include "net/PlatformApi.h"
+#include "core/config/LauncherConfig.h"
+#include "core/net/Ccommon.h"
+#include "core/net/PlatformApi.h"
 
 namespace {
 

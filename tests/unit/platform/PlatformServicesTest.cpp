@@ -7,10 +7,10 @@
 #include <fstream>
 #include <string>
 
-#include "platform/Fonts.h"
-#include "platform/MappedFile.h"
-#include "platform/MessageBox.h"
-#include "platform/Paths.h"
+#include "core/platform/Fonts.h"
+#include "core/platform/MappedFile.h"
+#include "core/platform/MessageBox.h"
+#include "core/platform/Paths.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/Paths.h"
-#include "platform/Restart.h"
+#include "core/platform/Paths.h"
+#include "core/platform/Restart.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <poll.h>
 #include <signal.h>
 
-#include "platform/MessageBox.h"
-#include "platform/Restart.h"
-#include "platform/TerminationSignal.h"
+#include "core/platform/MessageBox.h"
+#include "core/platform/Restart.h"
+#include "core/platform/TerminationSignal.h"
 
 TEST(Termination, RequestEndsQuestionsAndRestarts) {
   const int handle = platform::TerminationRequestHandle();

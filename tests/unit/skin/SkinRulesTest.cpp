@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "skin/SkinRules.h"
+#include "core/skin/SkinRules.h"
 
 using namespace skin;
 

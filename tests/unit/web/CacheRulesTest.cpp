@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "web/CacheRules.h"
+#include "core/web/CacheRules.h"
 
 TEST(CacheRules, EntryFiles) {
   struct Case {

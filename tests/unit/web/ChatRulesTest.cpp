@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "web/ChatRules.h"
+#include "core/web/ChatRules.h"
 
 using namespace chat;
 

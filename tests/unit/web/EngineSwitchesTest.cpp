@@ -1,7 +1,7 @@
 // The engine switches the program adds to those it is given.
 #include <gtest/gtest.h>
 
-#include "web/EngineSwitches.h"
+#include "core/web/EngineSwitches.h"
 
 namespace {
 

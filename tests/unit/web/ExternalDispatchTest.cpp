@@ -1,4 +1,4 @@
-#include "web/ExternalDispatch.h"
+#include "core/web/ExternalDispatch.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // and the counting behind stopping script dialogs and reloading dead pages.
 #include <gtest/gtest.h>
 
-#include "skin/SkinRules.h"
-#include "web/PageRules.h"
+#include "core/skin/SkinRules.h"
+#include "core/web/PageRules.h"
 
 namespace {
 

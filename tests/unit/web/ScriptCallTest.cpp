@@ -1,4 +1,4 @@
-#include "web/ScriptCall.h"
+#include "core/web/ScriptCall.h"
 
 #include <gtest/gtest.h>
 
