@@ -107,10 +107,10 @@ bool CGameDialog::OnInitDialog() {
       [copy = settings](const net::Cancellation& cancel) { return LookupChatAddress(copy, &cancel); },
       &CGameDialog::OnChatAddressLookup);
 
-  CutFrameBitmaps(style);
+  frameSkin.Cut(style, config->GetEdgeImages(), config->GetPictures());
 
   browserRect =
-      skin::ToQRect(game::BrowserRectForState(work.width(), work.height(), frameSizes, false));
+      skin::ToQRect(game::BrowserRectForState(work.width(), work.height(), frameSkin.Sizes(), false));
   browser = new CWebBrowserEx();
   connect(browser, &CWebBrowser::DocumentComplete, this, &CGameDialog::OnDocumentComplete);
   connect(browser, &CWebBrowser::PageFullScreenRequested, this,
@@ -169,7 +169,7 @@ bool CGameDialog::SetUpSkinPreview(const QSize& size, const std::string& title) 
   titleBand.SetUpFonts();
   titleBand.SetUpBand(config->GetSettings());
   titleBand.SetTitleText(title);
-  CutFrameBitmaps(style);
+  frameSkin.Cut(style, config->GetEdgeImages(), config->GetPictures());
   const QRect area(QPoint(0, 0), size);
   setGeometry(area);
   if (!CreateGameButtons(style, area)) return false;

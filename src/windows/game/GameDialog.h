@@ -23,6 +23,7 @@
 #include "core/net/PlatformApi.h"
 #include "web/GameWindow.h"
 #include "web/WebPage.h"
+#include "windows/game/FrameSkin.h"
 #include "windows/game/TitleBand.h"
 
 class CGmChatWnd;
@@ -112,8 +113,6 @@ class CGameDialog : public QDialog, public IGameWindow {
   void OnDocumentComplete(const QString& url, bool topFrame, CWebPageDocument* document);
 
   // --- frame: pieces, painting, layout, hit test, moving and sizing (GameDialogFrame.cpp) ---
-  void CutFrameBitmaps(const QImage& style);
-  static QImage CutBitmap(const QImage& source, int x, int y, int width, int height);
   void LayoutChildren();
   int OnNcHitTest(const QPoint& globalPos) const;  // hit-test code of a screen point
   void OnSetCursor(int hitCode);
@@ -184,9 +183,9 @@ class CGameDialog : public QDialog, public IGameWindow {
   CTitleBand& TitleBand() { return titleBand; }
   const char* GetGameUrl() const { return gameUrl.c_str(); }
   QRect GetTitleRect() const { return titleBand.GetRect(); }
-  int GetEdgeWidth(int piece) const { return IsPiece(piece) ? frameSizes.W(piece) : 0; }
-  int GetEdgeHeight(int piece) const { return IsPiece(piece) ? frameSizes.H(piece) : 0; }
-  const game::FrameSizes& GetFrameSizes() const { return frameSizes; }
+  int GetEdgeWidth(int piece) const { return IsPiece(piece) ? frameSkin.Sizes().W(piece) : 0; }
+  int GetEdgeHeight(int piece) const { return IsPiece(piece) ? frameSkin.Sizes().H(piece) : 0; }
+  const game::FrameSizes& GetFrameSizes() const { return frameSkin.Sizes(); }
   Operation GetShortcut(int slot) const { return shortcuts.at(slot); }
   bool IsFullScreen() const { return fullScreen; }
   bool IsSoundHeldByBossKey() const { return !mutedPages.empty(); }
@@ -197,7 +196,7 @@ class CGameDialog : public QDialog, public IGameWindow {
   CWebPage& GetPage() { return page; }
   QLabel* GetLogo() const { return logo; }
   QCheckBox* GetCheckBox() const { return checkBox; }
-  const QImage& GetEdgeBitmap(int piece) const { return edgeBitmaps.at(piece); }
+  const QImage& GetEdgeBitmap(int piece) const { return frameSkin.Piece(piece); }
 
  protected:
   void setVisible(bool visible) override;  // runs OnInitDialog before the first showing
@@ -263,8 +262,6 @@ class CGameDialog : public QDialog, public IGameWindow {
   CWebBrowserEx* browser = nullptr;
   FixedText<256> gameUrl;
   QTimer* blinkTimer = nullptr;  // running = the chat button blinks
-  std::array<QImage, 9> edgeBitmaps;  // pieces 1..8; 0 unused
-  game::FrameSizes frameSizes;  // the sizes of pieces 1..8, as cut
   QLabel* logo = nullptr;
   std::vector<CxSkinButton*> buttons;  // children of this window
   std::unique_ptr<GameDialogCallback> external;
@@ -310,6 +307,7 @@ class CGameDialog : public QDialog, public IGameWindow {
   std::optional<LookupResult> chatAddress;  // arrived before the chat window was made
   // Something replaced set-up's title (a completed game page, page command 6): a server name
   // arriving later no longer extends it, just as it would not have had it come first.
+  CFrameSkin frameSkin;  // the pieces 1..8 (edgeBitmaps) and their sizes
   CTitleBand titleBand;  // titleText, titleRect, userName, serverName and their painting
   bool titleReplaced = false;
   // A game page has completed; its renderer died and the page is being loaded again, so its

@@ -125,8 +125,9 @@ void CGameDialog::HideChatWindow() {
 }
 
 void CGameDialog::ReportMouseToPage(int code, int screenX, int screenY, int shift) {
-  const std::optional<game::Point> point = game::BrowserPointForReport(
-      game::Point{screenX, screenY}, skin::ToRect(geometry()), frameSizes, maximized, fullScreen);
+  const std::optional<game::Point> point =
+      game::BrowserPointForReport(game::Point{screenX, screenY}, skin::ToRect(geometry()),
+                                  frameSkin.Sizes(), maximized, fullScreen);
   if (!point) return;
   CallClientJs(code, game::MouseReportValues(*point, shift != 0));
   page.CallScript("isReady");

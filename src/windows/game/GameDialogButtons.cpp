@@ -74,7 +74,7 @@ bool CGameDialog::CreateGameButtons(const QImage& style, const QRect& workArea) 
 
 void CGameDialog::PlaceButtons() {
   const std::vector<GameButtonItem>& records = config->GetGameButtons();
-  const game::FrameSizes& sizes = frameSizes;
+  const game::FrameSizes& sizes = frameSkin.Sizes();
   for (CxSkinButton* button : buttons) {
     const std::size_t index = static_cast<std::size_t>(button->GetIndex());
     if (index >= records.size()) continue;

@@ -1,6 +1,5 @@
-// The game window's frame: the pieces cut from the style image and painted around the page,
-// the layout of the page and buttons between them, and the hit test of the painted frame with
-// its cursors, moving and sizing.
+// The game window's frame as the window uses it: the layout of the page and buttons inside the
+// painted frame (CFrameSkin), the frame's cursors, and moving and sizing by it.
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -8,7 +7,6 @@
 
 #include "core/config/LauncherConfig.h"
 #include "core/game/GameFrameRules.h"
-#include "skin/ImageCut.h"
 #include "skin/QtConvert.h"
 #include "web/WebBrowser.h"
 #include "windows/game/GameDialog.h"
@@ -45,22 +43,6 @@ Qt::Edges ToQtEdges(int edges) {
 
 }  // namespace
 
-QImage CGameDialog::CutBitmap(const QImage& source, int x, int y, int width, int height) {
-  return skin::CutImage(source, x, y, width, height);
-}
-
-void CGameDialog::CutFrameBitmaps(const QImage& style) {
-  const game::FrameCut cut = game::CutFramePieces(config->GetEdgeImages(), config->GetPictures());
-  for (int i = 1; i <= game::kPieceCount; ++i) {
-    const game::Rect& source = cut.sources[i - 1];
-    // The piece has the picture's size even where its area leaves the image.
-    edgeBitmaps[i] = cut.present[i - 1] ? CutBitmap(style, source.left, source.top,
-                                                    cut.sizes.W(i), cut.sizes.H(i))
-                                        : QImage();
-  }
-  frameSizes = cut.sizes;
-}
-
 void CGameDialog::LayoutChildren() {
   PlaceButtons();
   if (browser != nullptr) browser->setGeometry(BrowserRectNow());
@@ -69,7 +51,7 @@ void CGameDialog::LayoutChildren() {
 
 QRect CGameDialog::BrowserRectNow() const {
   if (fullScreen) return QRect(QPoint(0, 0), fullScreenRect.size());
-  return ToQRect(game::BrowserRectForState(width(), height(), frameSizes, maximized));
+  return ToQRect(game::BrowserRectForState(width(), height(), frameSkin.Sizes(), maximized));
 }
 
 void CGameDialog::resizeEvent(QResizeEvent* event) {
@@ -87,17 +69,12 @@ void CGameDialog::paintEvent(QPaintEvent* /*event*/) {
 void CGameDialog::OnPaint(QPainter& painter) {
   painter.fillRect(rect(), Qt::black);
   if (fullScreen) return;
-  for (const game::PieceDraw& draw :
-       game::FramePaintPlan(frameSizes, width(), height(), maximized, fullScreen)) {
-    const QImage& piece = edgeBitmaps[draw.piece];
-    if (!piece.isNull()) painter.drawImage(ToQRect(draw.destination), piece);
-  }
+  frameSkin.Paint(painter, width(), height(), maximized, fullScreen);
   titleBand.Paint(painter);
 }
 
 int CGameDialog::OnNcHitTest(const QPoint& globalPos) const {
-  const QRect g = geometry();
-  return game::HitTest({globalPos.x(), globalPos.y()}, ToRect(g), frameSizes, maximized, fullScreen);
+  return frameSkin.HitTest(globalPos, geometry(), maximized, fullScreen);
 }
 
 void CGameDialog::OnSetCursor(int hitCode) { setCursor(ToQtCursor(game::CursorForHit(hitCode))); }

@@ -127,7 +127,7 @@ bool CGameDialog::PreTranslateTitleDoubleClick(QObject* target, QEvent* event) {
       return false;
   // In the normal state the band is the caption: the system's handling applies.
   if (OnNcHitTest(global) != game::kHitClient) return false;
-  if (!game::IsTitleBandDoubleClick(global.y(), geometry().top(), frameSizes.H(2)))
+  if (!game::IsTitleBandDoubleClick(global.y(), geometry().top(), frameSkin.Sizes().H(2)))
     return false;
   if (maximized)
     RestoreNormal();
