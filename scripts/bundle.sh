@@ -242,6 +242,12 @@ if [ "$make_portable" -eq 1 ]; then
     install -d "$folder/plugins/$kind"
     cp -L "$plugins/$kind"/*.so "$folder/plugins/$kind/"
   done
+  # Chinese input: the IBus and fcitx5 frontends must travel with the program, which cannot use
+  # the machine's (they are built against its Qt).
+  for im in ibus fcitx5; do
+    [ -e "$folder/plugins/platforminputcontexts/lib${im}platforminputcontextplugin.so" ] ||
+      fail "no $im input-method plugin in $plugins/platforminputcontexts (scripts/deps.sh installs it)"
+  done
   # The offscreen and minimal platforms are for tests; Wayland needs libraries of its own.
   rm -f "$folder"/plugins/platforms/libq{offscreen,minimal,minimalegl,vnc,linuxfb,eglfs,wayland}*.so
   cp -rL "$data/resources" "$folder/resources"

@@ -2,7 +2,23 @@
 # Builds the project, starts the demo operator site on 127.0.0.1, writes the demo package for it
 # into run/ and starts the program there. With a display the windows open and the script waits
 # for the program to end; without one the program runs under Xvfb and screenshots are saved in run/.
+# --scale FACTOR runs it on a screen scaled as a desktop scales it (2 for 200 %, 1.25, ...): the
+# screen has as many more pixels, and the screenshots are named screenshot-scale<percent>-N.png.
 set -euo pipefail
+SCALE=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --scale) SCALE=${2:-}; shift $(( $# > 1 ? 2 : 1 )) ;;
+    --scale=*) SCALE=${1#--scale=}; shift ;;
+    *) echo "usage: scripts/demo.sh [--scale FACTOR]" >&2; exit 2 ;;
+  esac
+done
+if [ -n "$SCALE" ]; then
+  [[ $SCALE =~ ^[0-9]+(\.[0-9]+)?$ ]] && awk -v s="$SCALE" 'BEGIN { exit !(s >= 1 && s <= 4) }' ||
+    { echo "--scale takes a factor from 1 to 4, e.g. 2 or 1.25" >&2; exit 2; }
+  # Qt follows the factor as a desktop sets it, fractional ones unrounded.
+  export QT_SCALE_FACTOR=$SCALE QT_SCALE_FACTOR_ROUNDING_POLICY=PassThrough
+fi
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 BUILD=${BUILD_DIR:-build}
@@ -44,7 +60,14 @@ site_logged() { grep -q "\"path\":\"$1\"" "$RUN/site-log.jsonl" 2>/dev/null; }
 game_or_gone() { site_logged /play/game || ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
 
 mkdir -p "$RUN"
-rm -f "$RUN"/site-log.jsonl "$RUN"/site.out "$RUN"/screenshot-*.png
+SHOT_NAME=screenshot
+SCREEN_W=1600 SCREEN_H=1000
+if [ -n "$SCALE" ]; then
+  SHOT_NAME=screenshot-scale$(awk -v s="$SCALE" 'BEGIN { printf "%d", s * 100 + 0.5 }')
+  SCREEN_W=$(awk -v s="$SCALE" 'BEGIN { printf "%d", 1600 * s + 0.5 }')
+  SCREEN_H=$(awk -v s="$SCALE" 'BEGIN { printf "%d", 1000 * s + 0.5 }')
+fi
+rm -f "$RUN"/site-log.jsonl "$RUN"/site.out "$RUN/$SHOT_NAME"-*.png
 
 # The GM greets with a new message some seconds after the chat page loads, so the chat button blinks.
 "$BUILD/demo/demo_site" --port 0 --log "$RUN/site-log.jsonl" --gm-newmsg-after 6000 \
@@ -80,7 +103,7 @@ for n in $(seq 99 160); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then DISPLAY_NUMBER=$n; break; fi
 done
 [ -n "${DISPLAY_NUMBER:-}" ] || { echo "no free X display number"; exit 1; }
-Xvfb ":$DISPLAY_NUMBER" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$DISPLAY_NUMBER" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 export DISPLAY=":$DISPLAY_NUMBER"
 wait_for 15 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
@@ -90,7 +113,7 @@ if command -v xcompmgr >/dev/null; then
   xcompmgr >/dev/null 2>&1 &
   COMPOSITOR_PID=$!
 fi
-if convert -size 1600x1000 gradient:'#3c6e91'-'#1d2b44' "$RUN/desktop.png" 2>/dev/null; then
+if convert -size "${SCREEN_W}x${SCREEN_H}" gradient:'#3c6e91'-'#1d2b44' "$RUN/desktop.png" 2>/dev/null; then
   display -geometry +0+0 -borderwidth 0 -title desktop "$RUN/desktop.png" >/dev/null 2>&1 &
   DESKTOP_PID=$!
   timeout 10 xdotool search --sync --onlyvisible --name desktop >/dev/null 2>&1 || true
@@ -104,8 +127,8 @@ PROGRAM_PID=$!
 shot=0
 screenshot() {
   shot=$((shot + 1))
-  import -window root "$RUN/screenshot-$shot.png"
-  echo "  run/screenshot-$shot.png: $1"
+  import -window root "$RUN/$SHOT_NAME-$shot.png"
+  echo "  run/$SHOT_NAME-$shot.png: $1"
 }
 echo "Program running under Xvfb on $DISPLAY; screenshots:"
 if timeout 60 xdotool search --sync --onlyvisible --pid "$PROGRAM_PID" >/dev/null 2>&1; then

@@ -9,6 +9,7 @@ PKGS=(
   zlib1g-dev libsimpleini-dev libjsoncpp-dev libcurl4-openssl-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libpsl-dev libzip-dev
   xvfb xauth x11-utils xdotool xcompmgr imagemagick fonts-noto-cjk fonts-dejavu-core
+  fcitx5-frontend-qt6 dbus-daemon ibus ibus-table ibus-table-wubi
   openbox trayer
   clang libclang-rt-14-dev python3 zip unzip
   xrestop

@@ -3,6 +3,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -81,6 +82,32 @@ bool BandedRects(const CellGrid& grid, int imageWidth, int imageHeight, std::siz
   return true;
 }
 
+// The cells of a grid of device pixels, `ratio` of them to a logical pixel, as a grid of logical
+// pixels: each set when any device pixel it overlaps is.
+CellGrid ToLogical(const CellGrid& device, qreal ratio) {
+  // A hair of slack so that an edge exactly on a logical pixel's border stays there.
+  constexpr double kSlack = 1e-6;
+  auto down = [ratio](int v) { return static_cast<int>(std::floor(v / ratio + kSlack)); };
+  auto up = [ratio](int v) { return static_cast<int>(std::ceil(v / ratio - kSlack)); };
+  CellGrid logical;
+  logical.width = up(device.width);
+  logical.height = up(device.height);
+  logical.set.assign(static_cast<std::size_t>(logical.width) * static_cast<std::size_t>(logical.height), 0);
+  for (int y = 0; y < device.height; ++y) {
+    const int top = down(y);
+    const int bottom = std::min(up(y + 1), logical.height);
+    for (int x = 0; x < device.width; ++x) {
+      if (!device.at(x, y)) continue;
+      const int right = std::min(up(x + 1), logical.width);
+      for (int ly = top; ly < bottom; ++ly)
+        for (int lx = down(x); lx < right; ++lx)
+          logical.set[static_cast<std::size_t>(ly) * static_cast<std::size_t>(logical.width) +
+                      static_cast<std::size_t>(lx)] = 1;
+    }
+  }
+  return logical;
+}
+
 }  // namespace
 
 QRegion RegionWhere(const QImage& image, const std::function<bool(QRgb)>& inside, int maxRects) {
@@ -100,11 +127,21 @@ QRegion RegionWhere(const QImage& image, const std::function<bool(QRgb)>& inside
         grid.set[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width) +
                  static_cast<std::size_t>(x)] = 1;
   }
+  // An image drawn for a scaled screen holds device pixels; the region is in logical ones.
+  const qreal ratio = image.devicePixelRatio();
+  if (ratio > 0 && !qFuzzyCompare(ratio, qreal(1))) grid = ToLogical(grid, ratio);
+  const int width = grid.width;
+  const int height = grid.height;
   const std::size_t limit = static_cast<std::size_t>(std::max(maxRects, 1));
   std::vector<QRect> rects;
   // A single cell covering everything always fits, so this ends.
-  while (!BandedRects(grid, argb.width(), argb.height(), limit, rects)) grid = grid.Coarser();
+  while (!BandedRects(grid, width, height, limit, rects)) grid = grid.Coarser();
   QRegion region;
   if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;
+}
+
+QSize LogicalSize(const QImage& image) {
+  const qreal ratio = image.devicePixelRatio() > 0 ? image.devicePixelRatio() : 1.0;
+  return QSize(qRound(image.width() / ratio), qRound(image.height() / ratio));
 }

@@ -138,7 +138,7 @@ void CStandardDialog::UpdateInputMask() {
     if (source != nullptr) {
       // A control that cannot yet give its pixels shows its whole area: never a hole where a
       // page is about to show.
-      if (!source->ShownFace(&face) || face.size() != child->size()) {
+      if (!source->ShownFace(&face) || LogicalSize(face) != child->size()) {
         shown += child->geometry();
         continue;
       }

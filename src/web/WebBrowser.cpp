@@ -10,6 +10,7 @@
 
 #include "core/platform/CodePage.h"
 #include "core/platform/MessageBox.h"
+#include "skin/PixelRegion.h"
 #include "skin/UrlOpener.h"
 #include "web/ClientCall.h"
 #include "web/WebProfile.h"
@@ -218,7 +219,7 @@ bool CWebBrowser::ShownFace(QImage* face) {
   if (!pageDrawn || webView == nullptr || !webView->isVisible()) return false;
   const QImage grabbed =
       webView->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  if (grabbed.isNull() || grabbed.size() != size()) return false;
+  if (grabbed.isNull() || LogicalSize(grabbed) != size()) return false;
   // Nothing but one colour is an engine that has not given its pixels, not a page.
   const QRgb first = grabbed.pixel(0, 0);
   bool uniform = true;

@@ -33,7 +33,8 @@ bool ShouldUnhideBrowsers(std::string_view url) {
   return !Contains(url, "about:blank") && !Contains(url, "javacript");
 }
 
-KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift, bool typesText) {
+KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift, bool typesText, bool composing) {
+  if (composing) return KeyDecision::NotConsumed;
   if (virtualKey == kKeyReturn || virtualKey == kKeyEscape) return KeyDecision::NotConsumed;
   if (virtualKey >= kKeyF1 && virtualKey <= kKeyF12) return KeyDecision::Consumed;
   if (ctrl) return KeyDecision::Consumed;

@@ -45,7 +45,9 @@ enum class KeyDecision {
 
 // The launcher frame's filter of a key press. `typesText`: the press produces a printable
 // character (a capital letter, a symbol), which Shift alone must not block in the login page.
-KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift, bool typesText = false);
+// `composing`: an input method is composing text in the page; every key is then its own.
+KeyDecision FrameKeyFilter(int virtualKey, bool ctrl, bool shift, bool typesText = false,
+                           bool composing = false);
 // The launcher inner dialog's filter of a key press.
 KeyDecision InnerKeyFilter(int virtualKey);
 

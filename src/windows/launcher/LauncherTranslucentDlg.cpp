@@ -1,6 +1,7 @@
 #include "windows/launcher/LauncherTranslucentDlg.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include "core/launcher/LauncherRules.h"
@@ -35,13 +36,18 @@ bool CLauncherTranslucentDlg::IsOurs(QObject* watched) const {
 }
 
 bool CLauncherTranslucentDlg::eventFilter(QObject* watched, QEvent* event) {
+  // An input method shows its composition in the page with a preedit text and ends it with a
+  // commit (an empty preedit); the keys in between are the input method's.
+  if (event->type() == QEvent::InputMethod && IsOurs(watched))
+    composing = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
+  if (event->type() == QEvent::FocusOut && IsOurs(watched)) composing = false;
   if (event->type() == QEvent::KeyPress && IsOurs(watched)) {
     auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers mods = key->modifiers();
     const bool typesText = !key->text().isEmpty() && key->text().at(0).isPrint();
     const launcher::KeyDecision decision = launcher::FrameKeyFilter(
         skin::VirtualKeyFromQt(key->key()), mods.testFlag(Qt::ControlModifier),
-        mods.testFlag(Qt::ShiftModifier), typesText);
+        mods.testFlag(Qt::ShiftModifier), typesText, composing);
     if (decision == launcher::KeyDecision::Consumed) return true;
   }
   return CTranslucentDialog::eventFilter(watched, event);

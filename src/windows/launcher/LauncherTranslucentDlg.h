@@ -40,4 +40,5 @@ class CLauncherTranslucentDlg : public CTranslucentDialog {
   CLauncherConfig& config;
   CLauncherStandardDlg* standardDialog = nullptr;  // owned by the base as its inner dialog
   bool preview = false;
+  bool composing = false;  // an input method's composition is open in one of the pair's controls
 };

@@ -324,6 +324,32 @@ class TranslucentDialogTest : public QObject {
         QCOMPARE(region.contains(QPoint(x, y)), qAlpha(art.pixel(x, y)) != 0);
   }
 
+  void shapeOfAFaceGrabbedOnAScaledScreenIsInLogicalPixels_data() {
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QRect>("device");   // the shown device pixels of a 20 x 10 device image
+    QTest::addColumn<QRect>("logical");  // the logical pixels they overlap
+    QTest::newRow("2x, whole pixels") << 2.0 << QRect(4, 2, 6, 4) << QRect(2, 1, 3, 2);
+    QTest::newRow("2x, half pixels") << 2.0 << QRect(3, 1, 2, 2) << QRect(1, 0, 2, 2);
+    // At 125 % device pixel 3 spans logical 2.4 to 3.2, device pixel 4 spans 3.2 to 4.
+    QTest::newRow("1.25x, a shared pixel") << 1.25 << QRect(3, 0, 1, 1) << QRect(2, 0, 2, 1);
+    QTest::newRow("1.25x, an inner pixel") << 1.25 << QRect(4, 5, 1, 1) << QRect(3, 4, 1, 1);
+    QTest::newRow("1.25x, to the edge") << 1.25 << QRect(15, 0, 5, 10) << QRect(12, 0, 4, 8);
+    QTest::newRow("1.5x") << 1.5 << QRect(3, 3, 3, 3) << QRect(2, 2, 2, 2);
+    QTest::newRow("1x") << 1.0 << QRect(3, 3, 3, 3) << QRect(3, 3, 3, 3);
+  }
+  void shapeOfAFaceGrabbedOnAScaledScreenIsInLogicalPixels() {
+    QFETCH(qreal, ratio);
+    QFETCH(QRect, device);
+    QFETCH(QRect, logical);
+    QImage face(20, 10, QImage::Format_ARGB32_Premultiplied);
+    face.fill(Qt::black);
+    QPainter(&face).fillRect(device, Qt::white);
+    face.setDevicePixelRatio(ratio);
+    QCOMPARE(CStandardDialog::ShownRegion(face, qRgb(0, 0, 0), QPoint(100, 50)),
+             QRegion(logical.translated(100, 50)));
+    QCOMPARE(LogicalSize(face), QSize(qRound(20 / ratio), qRound(10 / ratio)));
+  }
+
   void shapeOfIntricateArtworkIsBoundedAndCoversEveryShownPixel() {
     // Alpha alternating per pixel: an exact shape would need millions of rectangles, more than
     // the display connection takes in one request.

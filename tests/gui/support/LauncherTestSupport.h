@@ -20,6 +20,8 @@
 #include "ZipWriter.h"
 #include "core/config/LauncherConfig.h"
 #include "core/platform/MessageBox.h"
+#include "skin/PackageImage.h"
+#include "windows/launcher/LauncherTranslucentDlg.h"
 
 // The configuration the windows under test read; a fresh one for each package a test opens.
 inline std::unique_ptr<CLauncherConfig>& TestConfigSlot() {
@@ -228,4 +230,26 @@ class OpenPackage {
  private:
   std::unique_ptr<QTemporaryDir> folder;
   std::unique_ptr<WorkingDirectory> inFolder;
+};
+
+// The launcher pair made from a package as start-up makes it, in a folder of its own, shown.
+class LauncherRun {
+ public:
+  bool Start(const FixturePackage& package, const std::string& startParameter = "") {
+    frame.reset();
+    if (!openPackage.Open(package)) return false;
+    QImage artwork;
+    if (!LoadBitmapFromPackage(TestConfig(), "config/main1.png", artwork)) return false;
+    frame = std::make_unique<CLauncherTranslucentDlg>(artwork, startParameter, TestConfig(), nullptr);
+    if (!frame->Create()) return false;
+    frame->show();
+    return QTest::qWaitForWindowExposed(frame.get());
+  }
+  ~LauncherRun() { frame.reset(); }
+  CLauncherTranslucentDlg* operator->() const { return frame.get(); }
+  CLauncherTranslucentDlg* get() const { return frame.get(); }
+
+ private:
+  OpenPackage openPackage;
+  std::unique_ptr<CLauncherTranslucentDlg> frame;
 };

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QTextCharFormat>
 #include <QTemporaryDir>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -217,6 +219,57 @@ bool ClickPageUntil(CWebBrowser* browser, QPoint at, Done done, int timeoutMs = 
     if (QTest::qWaitFor(done, 1000)) return true;
   }
   return done();
+}
+
+// Input-method text in a page: the composition events its document sees are kept in
+// window.__composition as "start:", "update:<text>" and "end:<text>", and the field `selector`
+// is emptied and focused. True once the field has the page's focus.
+inline bool WatchCompositionIn(QWebEnginePage* page, const QString& selector) {
+  const QString script = QStringLiteral(
+      "(function(){ if (!window.__composition) { window.__composition = [];"
+      " for (const t of ['compositionstart','compositionupdate','compositionend'])"
+      "  document.addEventListener(t, e => window.__composition.push(t.slice(11) + ':' + (e.data||'')), true); }"
+      " const f = document.querySelector('%1'); if (!f) return false; f.value = ''; f.focus();"
+      " return document.activeElement === f; })()").arg(selector);
+  return EvalJs(page, script).toBool();
+}
+
+// The widget of a browser that has the keyboard focus, once the window and the page's field have
+// it and it takes input-method text; null when that did not happen in time.
+inline QWidget* InputMethodTarget(CWebBrowser* browser) {
+  browser->window()->activateWindow();
+  browser->view()->setFocus();
+  QWidget* target = nullptr;
+  const bool taken = QTest::qWaitFor(
+      [&] {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr || (focus != browser->view() && !browser->view()->isAncestorOf(focus)))
+          return false;
+        if (!focus->testAttribute(Qt::WA_InputMethodEnabled) ||
+            !focus->inputMethodQuery(Qt::ImEnabled).toBool())
+          return false;
+        target = focus;
+        return true;
+      },
+      10000);
+  return taken ? target : nullptr;
+}
+
+// What an input method sends while the player composes: the text not yet chosen, underlined,
+// with the cursor at its end; then the chosen text, committed.
+inline void SendPreedit(QWidget* target, const QString& text) {
+  QTextCharFormat underline;
+  underline.setFontUnderline(true);
+  QList<QInputMethodEvent::Attribute> attributes{
+      {QInputMethodEvent::TextFormat, 0, static_cast<int>(text.size()), underline},
+      {QInputMethodEvent::Cursor, static_cast<int>(text.size()), 1, QVariant()}};
+  QInputMethodEvent event(text, attributes);
+  QApplication::sendEvent(target, &event);
+}
+inline void SendCommit(QWidget* target, const QString& text) {
+  QInputMethodEvent event;
+  event.setCommitString(text);
+  QApplication::sendEvent(target, &event);
 }
 
 // Chromium refuses to run as root with its sandbox on: only then is it turned off. The engine

@@ -59,6 +59,7 @@ for d in libqt6webenginecore6 libqt6webenginewidgets6 libqt6widgets6 libcurl4 qt
          "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei"; do
   [[ $depends == *"$d"* ]] || fail "deb does not depend on $d"
 done
+[[ $(dpkg-deb -f "$deb" Recommends) == *fcitx5-frontend-qt6* ]] || fail "deb does not recommend fcitx5-frontend-qt6"
 [ "$(dpkg-deb -f "$deb" Package)" = launcher ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Section)" = web ] || fail "section"
 [ "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 5 ] || fail "no long description"
@@ -99,9 +100,14 @@ lint "$operator"
 folder=$out/dragon-client
 for f in config.zip Launcher run.sh install.sh qt.conf icon.png README.txt \
          libexec/QtWebEngineProcess plugins/platforms/libqxcb.so resources/qtwebengine_resources.pak \
-         translations/qtwebengine_locales/zh-CN.pak lib/libQt6WebEngineCore.so.6; do
+         translations/qtwebengine_locales/zh-CN.pak lib/libQt6WebEngineCore.so.6 \
+         plugins/platforminputcontexts/libibusplatforminputcontextplugin.so \
+         plugins/platforminputcontexts/libfcitx5platforminputcontextplugin.so; do
   [ -e "$folder/$f" ] || fail "bundle lacks $f"
 done
+# The input-method plugins find their libraries in the bundle.
+ldd "$folder"/plugins/platforminputcontexts/*.so >"$work/ldd-im"
+! grep -q 'not found' "$work/ldd-im" || { cat "$work/ldd-im"; fail "input-method plugins miss libraries"; }
 tar -tzf "$out/dragon-client.tar.gz" >"$work/bundle.list"
 grep -q '^dragon-client/run.sh$' "$work/bundle.list" || fail "bundle archive"
 # The program finds every library in the bundle, none from the machine's Qt.

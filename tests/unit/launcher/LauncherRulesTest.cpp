@@ -93,6 +93,7 @@ TEST(KeyFilters, Frame) {
     bool ctrl, shift;
     KeyDecision decision;
     bool typesText = false;
+    bool composing = false;
   } cases[] = {
       {kKeyReturn, false, false, KeyDecision::NotConsumed},
       {kKeyEscape, false, false, KeyDecision::NotConsumed},
@@ -110,9 +111,17 @@ TEST(KeyFilters, Frame) {
       {0x2D, false, true, KeyDecision::Consumed},       // Shift+Insert: no text
       {kKeyF1, false, true, KeyDecision::Consumed, true},
       {0x09, false, false, KeyDecision::Base},      // Tab
+      // While an input method composes, its keys (Ctrl or Shift with a letter, function keys,
+      // Return to commit, Escape to cancel) reach it untouched.
+      {'A', true, false, KeyDecision::NotConsumed, false, true},
+      {'A', false, true, KeyDecision::NotConsumed, false, true},
+      {0x20, true, false, KeyDecision::NotConsumed, false, true},
+      {kKeyF1, false, false, KeyDecision::NotConsumed, false, true},
+      {kKeyReturn, false, false, KeyDecision::NotConsumed, false, true},
+      {kKeyEscape, false, true, KeyDecision::NotConsumed, false, true},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(FrameKeyFilter(c.key, c.ctrl, c.shift, c.typesText), c.decision)
+    EXPECT_EQ(FrameKeyFilter(c.key, c.ctrl, c.shift, c.typesText, c.composing), c.decision)
         << c.key << " ctrl=" << c.ctrl << " shift=" << c.shift;
 }
 

@@ -1,0 +1,72 @@
+// Chinese typed through a real input method: an IBus daemon with a Wubi table engine on the
+// test's own display (tests/desktop/input_method_session.sh), keys typed on the X server. The
+// login page shows the engine's composition in its field and gets the chosen characters.
+#include <QProcess>
+#include <QRegularExpression>
+
+#include "BridgeSession.h"
+#include "windows/launcher/LauncherStandardDlg.h"
+
+using namespace gametest;
+
+namespace {
+
+QString Events(QWebEnginePage* page) {
+  return EvalJs(page, QStringLiteral("(window.__composition || []).join('|')")).toString();
+}
+QString Value(QWebEnginePage* page, const QString& selector) {
+  return EvalJs(page, QStringLiteral("document.querySelector('%1').value").arg(selector)).toString();
+}
+bool Xdotool(const QStringList& arguments) {
+  return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+}
+
+}  // namespace
+
+class InputMethodDaemonTest : public QObject {
+  Q_OBJECT
+
+  DemoSiteProcess site;
+
+ private slots:
+  void initTestCase() {
+    if (!DemoSiteProcess::Built()) QSKIP("the demo site is not built");
+    QVERIFY2(site.Start(), "the demo site did not start");
+    QCOMPARE(qgetenv("QT_IM_MODULE"), QByteArray("ibus"));
+  }
+
+  void wubiTypedIntoTheLoginPageCommitsChinese() {
+    MessageRecorder messages;
+    FixturePackage package;
+    package
+        .Settings(SettingsText("title=t\ngameheader=/game/enter\n",
+                               {LinkSection(4, 20, 40, 360, 220, site.Url("/login"))}))
+        .Image("config/main1.png", BandedArtwork());
+    LauncherRun launcher;
+    QVERIFY(launcher.Start(package));
+    CWebBrowserEx* browser = launcher->GetStandardDialog()->GetBrowsers()[0];
+    QWebEnginePage* page = browser->view()->page();
+    QTRY_VERIFY_WITH_TIMEOUT(browser->isVisible() && !page->isLoading(), kPageTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(WatchCompositionIn(page, QStringLiteral("#user")), kPageTimeoutMs);
+    QVERIFY2(InputMethodTarget(browser) != nullptr, "the login page's field never took input-method text");
+
+    // 你好 in Wubi is "wqvb": while it is typed the engine composes in the field; the space
+    // bar takes its first choice.
+    QVERIFY(Xdotool({"type", "--delay", "60", "wqvb"}));
+    QTRY_VERIFY2_WITH_TIMEOUT(Events(page).contains(QStringLiteral("update:")), qPrintable(Events(page)),
+                              10000);
+    QVERIFY(Events(page).startsWith(QStringLiteral("start:")));
+    QVERIFY(Xdotool({"key", "space"}));
+    const QRegularExpression chinese(QStringLiteral("^[\\x{4e00}-\\x{9fff}]+$"));
+    QTRY_VERIFY2_WITH_TIMEOUT(chinese.match(Value(page, QStringLiteral("#user"))).hasMatch(),
+                              qPrintable(Value(page, QStringLiteral("#user")) + " / " + Events(page)), 10000);
+    const QString typed = Value(page, QStringLiteral("#user"));
+    qInfo("committed %s after %s", qPrintable(typed), qPrintable(Events(page)));
+    QTRY_VERIFY2_WITH_TIMEOUT(Events(page).endsWith(QStringLiteral("end:") + typed), qPrintable(Events(page)),
+                              10000);
+    QVERIFY(launcher->isVisible());
+  }
+};
+
+LAUNCHER_WEB_TEST_MAIN(InputMethodDaemonTest)
+#include "InputMethodDaemonTest.moc"
