@@ -252,7 +252,15 @@ inline QWidget* InputMethodTarget(CWebBrowser* browser) {
         return true;
       },
       10000);
-  return taken ? target : nullptr;
+  // The engine tells the page it has the focus a moment later; text sent before that is lost.
+  if (!taken || !QTest::qWaitFor(
+                    [&] {
+                      return EvalJs(browser->view()->page(), QStringLiteral("document.hasFocus()"))
+                          .toBool();
+                    },
+                    10000))
+    return nullptr;
+  return target;
 }
 
 // What an input method sends while the player composes: the text not yet chosen, underlined,
