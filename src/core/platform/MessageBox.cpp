@@ -27,7 +27,12 @@ MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) {
 
 MessageBoxResult ShowMessageBox(const std::string& caption, const std::string& text,
                                 MessageBoxButtons buttons, void* owner) {
-  return ShowMessageBox(MessageBoxRequest{caption, text, buttons, owner});
+  MessageBoxRequest request;
+  request.caption = caption;
+  request.text = text;
+  request.buttons = buttons;
+  request.owner = owner;
+  return ShowMessageBox(request);
 }
 
 }  // namespace platform
