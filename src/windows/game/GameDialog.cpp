@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLoggingCategory>
+#include <QScreen>
 #include <QWebEnginePage>
+#include <algorithm>
+#include <cstddef>
 
 #include "core/game/GameStateRules.h"
 #include "core/game/GameTitleRules.h"
@@ -14,6 +17,7 @@
 #include "core/net/PlatformApi.h"
 #include "core/platform/CodePage.h"
 #include "core/platform/HotKey.h"
+#include "core/platform/Memory.h"
 #include "core/platform/MessageBox.h"
 #include "skin/PackageImage.h"
 #include "skin/QtConvert.h"
@@ -26,6 +30,25 @@
 Q_LOGGING_CATEGORY(lcGame, "launcher.game", QtWarningMsg)
 
 using skin::ToQt;
+
+namespace {
+
+// Once a page shows, its drawing makes and drops buffers up to a full screen's size every frame
+// (with the padding renderers add to rows and tiles): those are reused from the heap.
+void ReuseFrameBuffers() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  std::size_t most = 0;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QSize size = screen->geometry().size() * screen->devicePixelRatio();
+    most = std::max(most, static_cast<std::size_t>(size.width() + 64) *
+                              static_cast<std::size_t>(size.height() + 64) * 4);
+  }
+  platform::ReuseBlocksUpTo(most);
+}
+
+}  // namespace
 
 CGameDialog::CGameDialog(CLauncherConfig& cfg, const IGameWindowProvider& gameWindows,
                          QWidget* parent)
@@ -251,12 +274,14 @@ void CGameDialog::OnDocumentComplete(const QString& url, bool topFrame, CWebPage
       // The page fills the area between the frame pieces of the state the window is in now.
       browser->setGeometry(BrowserRectNow());
       browser->SetRedraw(true);
+      ReuseFrameBuffers();
       if (CxSkinButton* reload = FindButtonByType(game::kTypeReload)) reload->setEnabled(true);
       break;
     }
     case game::CompletedPage::LocalDevice:
       page.AttachDocument(browser->get_Document());
       browser->SetRedraw(true);
+      ReuseFrameBuffers();
       break;
     case game::CompletedPage::Ignored:
       break;
