@@ -14,7 +14,8 @@
 #     PSS, open descriptors and X resources of the process tree after each round, and their
 #     growth from the end of the first round to the end of the last.
 # Usage: bench/runtime.sh [build dir] [parts, default "hidden frames soak"]
-# Environment: HIDDEN_SECONDS (60), FRAME_RUNS (3), SPRITES (400), SOAK_ROUNDS (10), BRIDGE_RATE (500),
+# Environment: HIDDEN_SECONDS (60), FRAME_RUNS (3), FRAME_WARM (25 s), FRAME_SPAN (15 s),
+# FRAME_CHAT ("1": the chat window open; "0 1" both ways), SPRITES (400), SOAK_ROUNDS (10), BRIDGE_RATE (500),
 # SOAK_SCALE (1 = full counts: 200 reloads, 100 chat cycles, 50 purges, 20 crashes, 100 pop-ups,
 # 500 bridge calls a second for 60 s, 200 boss key cycles; 0.25 a quarter of each).
 # Phaser is fetched with npm into .cache/bench-npm/ (not committed) on the first run.
@@ -30,6 +31,9 @@ fi
 [ -n "${BENCH_TRACE:-}" ] && set -x
 HIDDEN_SECONDS=${HIDDEN_SECONDS:-60}
 FRAME_RUNS=${FRAME_RUNS:-3}
+FRAME_WARM=${FRAME_WARM:-25}
+FRAME_SPAN=${FRAME_SPAN:-15}
+FRAME_CHAT=${FRAME_CHAT:-1}
 SPRITES=${SPRITES:-400}
 SOAK_ROUNDS=${SOAK_ROUNDS:-10}
 SOAK_SCALE=${SOAK_SCALE:-1}
@@ -227,48 +231,102 @@ part_hidden() {
 # ---------------------------------------------------------------------------------------------
 # 2. Frames
 
+# The renderers of the tree: the children of the engine's sandboxed zygote (they keep its command
+# line; the other zygote starts the utility processes).
+is_renderer() {
+  local parent
+  parent=$(awk '{print $4}' "/proc/$1/stat" 2>/dev/null) || return 1
+  grep -qa -- "--type=zygote" "/proc/$parent/cmdline" 2>/dev/null &&
+    ! grep -qa -- "--no-zygote-sandbox" "/proc/$parent/cmdline" 2>/dev/null
+}
+renderers() {
+  local k
+  for k in $(tree "$1"); do is_renderer "$k" && echo "$k"; done
+  return 0
+}
+# CPU ticks of the tree by process kind: "main renderers other".
+cpu_by_kind() {
+  local k t main=0 rend=0 other=0
+  for k in $(tree "$1"); do
+    t=$(awk '{print $14 + $15}' "/proc/$k/stat" 2>/dev/null || true)
+    [ -n "$t" ] || continue
+    if [ "$k" = "$1" ]; then main=$((main + t))
+    elif is_renderer "$k"; then rend=$((rend + t))
+    else other=$((other + t)); fi
+  done
+  echo "$main $rend $other"
+}
+# One measured span of the scene in a running process $1 whose reports start after line $2:
+# prints "fps w h" and the CPU in ms per frame of the main process (the engine's compositing and
+# the windows), the renderers and the rest.
+frame_span() {
+  local pid=$1 start=$2 c0 c1 line fps frames
+  wait_report "kind=span" 120 "$start" >/dev/null
+  c0=$(cpu_by_kind "$pid")
+  line=$(wait_report "kind=fps" 90 "$start")
+  c1=$(cpu_by_kind "$pid")
+  fps=$(field "$line" fps)
+  awk -v fps="$fps" -v span="$FRAME_SPAN" -v hz="$(getconf CLK_TCK)" -v a="$c0" -v b="$c1" \
+    -v w="$(field "$line" w)" -v h="$(field "$line" h)" 'BEGIN {
+      split(a, x, " "); split(b, y, " "); frames = fps * span
+      printf "%s %s %s", fps, w, h
+      for (i = 1; i <= 3; i++) printf " %.2f", (frames > 0 ? 1000 * (y[i] - x[i]) / hz / frames : 0)
+      printf "\n"}'
+}
+
 part_frames() {
   echo "== frames: Phaser $(node -p "require('$NPM_DIR/node_modules/phaser/package.json').version" 2>/dev/null), $SPRITES sprites and 12 texts, canvas renderer, $FRAME_RUNS runs each"
-  local scene="$PAGES/play/game/scene.html?sprites=$SPRITES&warm=25&span=15"
+  local scene="$PAGES/play/game/scene.html?sprites=$SPRITES&warm=$FRAME_WARM&span=$FRAME_SPAN"
   make_program frames "$scene"
-  : >"$WORK/fps-program"
+  local run start out size chat pid with label
   : >"$WORK/fps-engine"
-  local run start line size chat pid
+  for with in $FRAME_CHAT; do : >"$WORK/fps-program-$with"; done
+  printf '%-34s %7s   %s\n' "" fps "CPU ms per frame: main renderers other"
   for run in $(seq "$FRAME_RUNS"); do
-    start=$(report_lines)
-    start_program frames
-    pid=$PROGRAM_PID
-    wait_report "kind=loaded&page=scene" 60 "$start" >/dev/null
-    # The GM chat window opens over the game.
-    chat=
-    for _ in $(seq 40); do
-      open_chat "$pid" || true
-      sleep 0.5
-      chat=$(chat_window "$pid")
-      [ -n "$chat" ] && break
+    for with in $FRAME_CHAT; do
+      start=$(report_lines)
+      start_program frames
+      pid=$PROGRAM_PID
+      wait_report "kind=loaded&page=scene" 60 "$start" >/dev/null
+      if [ "$with" = 1 ]; then
+        # The GM chat window opens over the game.
+        chat=
+        for _ in $(seq 40); do
+          open_chat "$pid" || true
+          sleep 0.5
+          chat=$(chat_window "$pid")
+          [ -n "$chat" ] && break
+        done
+        [ -n "$chat" ] || echo "  (the chat window did not open)" >&2
+        grep -q "kind=span" <(tail -n +"$((start + 1))" "$WORK/pages.out") &&
+          echo "  (the chat window opened after the measurement began)" >&2
+        label="program, chat window open"
+      else
+        label="program"
+      fi
+      out=$(frame_span "$pid" "$start")
+      stop "$pid"
+      echo "$out" >>"$WORK/fps-program-$with"
+      size="$(cut -d' ' -f2 <<<"$out")x$(cut -d' ' -f3 <<<"$out")"
+      printf '  run %s %-28s %7s   %s\n' "$run" "$label" "${out%% *}" "$(cut -d' ' -f4- <<<"$out")"
     done
-    [ -n "$chat" ] || echo "  (the chat window did not open)" >&2
-    grep -q "kind=fps" <(tail -n +"$((start + 1))" "$WORK/pages.out") &&
-      echo "  (the chat window opened after the measurement)" >&2
-    line=$(wait_report "kind=fps" 90 "$start")
-    stop "$pid"
-    field "$line" fps >>"$WORK/fps-program"
-    size="$(field "$line" w)x$(field "$line" h)"
     start=$(report_lines)
     QTWEBENGINE_CHROMIUM_FLAGS="$BASE_FLAGS $KEEP_FLAGS" XDG_DATA_HOME="$WORK/engine-frames" \
       "$BUILD/bench/engine_baseline" --size "$size" "$scene" scene.html "$CHAT" \
       >"$WORK/engine-frames.out" 2>&1 &
     pid=$!
     PIDS+=("$pid")
-    line=$(wait_report "kind=fps" 90 "$start")
+    out=$(frame_span "$pid" "$start")
     stop "$pid"
-    field "$line" fps >>"$WORK/fps-engine"
-    echo "  run $run: page ${size}, program $(tail -1 "$WORK/fps-program") fps, engine alone $(tail -1 "$WORK/fps-engine") fps"
+    echo "$out" >>"$WORK/fps-engine"
+    printf '  run %s %-28s %7s   %s\n' "$run" "engine alone ($size)" "${out%% *}" "$(cut -d' ' -f4- <<<"$out")"
   done
-  local pm em
-  pm=$(median <"$WORK/fps-program")
-  em=$(median <"$WORK/fps-engine")
-  echo "median fps: program $pm, engine alone $em, ratio $(ratio "$pm" "$em")"
+  local em pm
+  em=$(cut -d' ' -f1 "$WORK/fps-engine" | median)
+  for with in $FRAME_CHAT; do
+    pm=$(cut -d' ' -f1 "$WORK/fps-program-$with" | median)
+    echo "median fps$([ "$with" = 1 ] && echo ", chat window open"): program $pm, engine alone $em, ratio $(ratio "$pm" "$em")"
+  done
 }
 
 # ---------------------------------------------------------------------------------------------
@@ -298,13 +356,6 @@ chat_cycle() {
   return 1
 }
 
-renderers() {
-  local k
-  for k in $(tree "$1"); do
-    grep -qa -- "--type=renderer" "/proc/$k/cmdline" 2>/dev/null && echo "$k"
-  done
-  return 0
-}
 # Clicks the game page at x, y of the page (below the title band).
 click_page() { click_game "$1" "$2" $((44 + $3)); }
 
