@@ -10,7 +10,8 @@
 #     size; frames per second, runs alternating.
 #  3. soak: rounds of a long session (game-page reloads, chat window open/close, cache purges
 #     through Launcher --command 1527 answered OK, renderer crashes, pop-ups opened by clicks,
-#     page bridge calls, boss key);
+#     page bridge calls, boss key); the purges go between the other steps, so the outside
+#     commands' answer times show the program answering throughout;
 #     PSS, open descriptors and X resources of the process tree after each round, and their
 #     growth from the end of the first round to the end of the last.
 # Usage: bench/runtime.sh [build dir] [parts, default "hidden frames soak"]
@@ -151,18 +152,29 @@ command_to() { LAUNCHER_COMMAND_CHANNEL="bench-$1-$$" "$BUILD/Launcher" --comman
 visible_windows() {
   local id
   for id in $(xdotool search --all --onlyvisible --pid "$1" 2>/dev/null); do
-    xdotool getwindowgeometry --shell "$id" | awk -v id="$id" -F= '/^WIDTH/ {w=$2} /^HEIGHT/ {h=$2} END {print id, w, h}'
+    xdotool getwindowgeometry --shell "$id" 2>/dev/null |
+      awk -v id="$id" -F= '/^WIDTH/ {w=$2} /^HEIGHT/ {h=$2} END {if (w != "") print id, w, h}' || true
   done
+  return 0
 }
-game_window() { visible_windows "$1" | sort -k2,2n -k3,3n | tail -1 | cut -d' ' -f1; }
+# The game window: the largest visible one. A search that meets a window going away (a pop-up
+# just closed) finds nothing; it is asked again for up to 5 s.
+game_window() {
+  local win
+  for _ in $(seq 50); do
+    win=$(visible_windows "$1" | sort -k2,2n -k3,3n | tail -1 | cut -d' ' -f1) || true
+    [ -n "$win" ] && { echo "$win"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
 # The GM chat window (its 434-pixel page in a 4-pixel border, as the demo package has it).
 chat_window() { visible_windows "$1" | awk '$2 == 438 {print $1}' | head -1; }
 # Clicks the game window's button drawn at x (from the window's right edge when negative), y.
 click_game() {
   local win WINDOW X Y WIDTH HEIGHT SCREEN
-  win=$(game_window "$1")
-  [ -n "$win" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$win")"
+  win=$(game_window "$1") || return 1
+  eval "$(xdotool getwindowgeometry --shell "$win")" || return 1
   xdotool mousemove $((X + ($2 < 0 ? WIDTH + $2 : $2) + 15)) $((Y + $3 + 8)) click 1
 }
 # The demo package's buttons: GM chat at (-318, 9), reload the game page at (-206, 0).
@@ -372,7 +384,21 @@ part_soak() {
     "$purges cache purges, $crashes renderer crashes, $popups pop-ups, 500 bridge calls/s for" \
     "$seconds s, $boss boss key cycles"
   make_program soak "$PAGES/play/game/soak.html?reloads=$((reloads - 1))&rate=$BRIDGE_RATE&seconds=$seconds&r=0"
-  local start pid round failures=0 line chatfail=0 popfail=0 opened=0 lastcrash=0 calls t0 n k
+  local start pid round failures=0 line chatfail=0 popfail=0 opened=0 lastcrash=0 calls t0 n k probed
+  : >"$WORK/answers"
+  # An outside command between the session's steps: a cache purge (the question answered OK),
+  # timed from the sender's start to its exit; a refusal counts as a failure.
+  probe() {
+    local p0
+    [ "$probed" -lt "$purges" ] || return 0
+    probed=$((probed + 1))
+    p0=$(date +%s%N)
+    if command_to soak 1527; then
+      echo $((($(date +%s%N) - p0) / 1000000)) >>"$WORK/answers"
+    else
+      failures=$((failures + 1))
+    fi
+  }
   start=$(report_lines)
   start_program soak
   pid=$PROGRAM_PID
@@ -380,14 +406,16 @@ part_soak() {
   printf '%5s %9s %6s %8s %8s %7s %s\n' round "PSS MB" fds windows pixmaps calls seconds
   for round in $(seq "$SOAK_ROUNDS"); do
     t0=$(date +%s)
+    probed=0
     # A new round of the page: it loads anew, reloads itself and calls the bridge.
     start=$(report_lines)
     touch "$WORK/go-$round"
     line=$(wait_report "kind=round&r=$round&" 300 "$start")
     calls=$(field "$line" calls)
+    probe
     for n in $(seq "$popups"); do
       start=$(report_lines)
-      click_page "$pid" 400 300
+      click_page "$pid" 400 300 || true
       if ! wait_report "kind=popup&opened=1" 5 "$start" >/dev/null 2>&1; then
         popfail=$((popfail + 1))
         [ "$opened" -eq 0 ] && { popfail=$((popfail + popups - n)); break; }
@@ -395,14 +423,16 @@ part_soak() {
         opened=$((opened + 1))
       fi
     done
+    probe
     for n in $(seq "$chats"); do chat_cycle "$pid" || chatfail=$((chatfail + 1)); done
-    for n in $(seq "$purges"); do command_to soak 1527 || failures=$((failures + 1)); done
+    probe
     for n in $(seq "$boss"); do
       xdotool key alt+d
       sleep 0.15
       xdotool key alt+d
       sleep 0.15
     done
+    probe
     for n in $(seq "$crashes"); do
       # At most three deaths a minute: the fourth would make the program stop reloading.
       k=$(( $(date +%s) - lastcrash ))
@@ -417,6 +447,7 @@ part_soak() {
       done
       sleep 3
     done
+    while [ "$probed" -lt "$purges" ]; do probe; done
     sleep 2
     read -r wins pxms < <(x_resources "$pid")
     printf '%5s %9s %6s %8s %8s %7s %s\n' "$round" "$(($(pss_kb "$pid") / 1024))" \
@@ -424,7 +455,9 @@ part_soak() {
     kill -0 "$pid" 2>/dev/null || { echo "the program ended during the soak"; return 1; }
   done
   stop "$pid"
-  echo "outside commands refused: $failures; chat cycles failed: $chatfail; pop-ups opened and closed: $opened, failed: $popfail"
+  echo "outside commands answered: $(wc -l <"$WORK/answers") (median $(median <"$WORK/answers") ms," \
+    "slowest $(sort -n "$WORK/answers" | tail -1) ms), refused: $failures"
+  echo "chat cycles failed: $chatfail; pop-ups opened and closed: $opened, failed: $popfail"
   echo "messages the program showed (answered):"
   sort "$WORK/messages-soak" 2>/dev/null | uniq -c || true
   awk 'NR == 1 {p = $2; f = $3; w = $4; x = $5} {P = $2; F = $3; W = $4; X = $5}

@@ -310,6 +310,59 @@ class DesktopTest : public QObject {
     QVERIFY(!dialog->IsSoundHeldByBossKey());
   }
 
+  // A game that holds the mouse gives it back when the window goes away, by the boss key or into
+  // the tray, and does not have it again when the window comes back.
+  void hidingGivesTheMouseBack_data() {
+    QTest::addColumn<bool>("bossKey");
+    QTest::newRow("boss key") << true;
+    QTest::newRow("tray") << false;
+  }
+  void hidingGivesTheMouseBack() {
+    QFETCH(bool, bossKey);
+    Session session;
+    QVERIFY(OpenGame(session));
+    CGameDialog* dialog = session.dialog();
+    QWidget* view = dialog->GetBrowser()->view();
+    QTRY_VERIFY_WITH_TIMEOUT(view->focusProxy() != nullptr, kPageTimeoutMs);
+    QWidget* input = view->focusProxy();
+    session.Eval(
+        "window.locks = 0; window.armed = true;"
+        "document.addEventListener('pointerlockchange', function () {"
+        "  if (document.pointerLockElement) ++window.locks; });"
+        "document.addEventListener('click', function () {"
+        "  if (!window.armed) return; window.armed = false;"
+        "  document.getElementById('game').requestPointerLock(); }); 1");
+    QVERIFY(Xdotool({"windowactivate", "--sync", QString::number(dialog->winId())}));
+    const auto locked = [&] {
+      return session.Eval("document.pointerLockElement !== null").toBool();
+    };
+    for (int attempt = 0; attempt < 10 && !locked(); ++attempt) {
+      session.Eval("window.armed = true; 1");
+      QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(200, 200));
+      if (QTest::qWaitFor(locked, 1000)) break;
+    }
+    QVERIFY(locked());
+
+    if (bossKey) {
+      QVERIFY(dialog->hotKey && dialog->hotKey->IsRegistered());
+      QVERIFY(Xdotool({"key", "alt+d"}));
+    } else {
+      QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeTray)));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), kWindowTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(session.Eval("document.pointerLockElement === null").toBool(),
+                             kPageTimeoutMs);
+
+    if (bossKey)
+      QVERIFY(Xdotool({"key", "alt+d"}));
+    else
+      dialog->OnTrayActivated(QSystemTrayIcon::Trigger);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), kWindowTimeoutMs);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog, kWindowTimeoutMs));
+    QVERIFY(session.Eval("document.pointerLockElement === null").toBool());
+    QCOMPARE(session.Eval("window.locks").toInt(), 1);
+  }
+
   void questionsComeUpOverAShownWindow() {
     Session session;
     QVERIFY(OpenGame(session));
