@@ -1,9 +1,9 @@
 // The game window on a player's desktop: a real window manager (openbox) and a system tray
 // (trayer) on a display of the test's own (tests/desktop/desktop_session.sh). Fill, normal and full
 // screen without black bands, minimise and restore, moving and sizing (by the window manager and
-// by dragging the painted frame) with the minimum size,
-// the tray icon, the boss key with the pages' sound, and questions that come up where they are
-// seen.
+// by dragging the painted frame) with the minimum size, the tray icon, the boss key with the
+// pages' sound, the mouse a game holds given back on hiding, and questions that come up where
+// they are seen.
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QMouseEvent>
