@@ -9,9 +9,9 @@
 #     frame, title band and the GM chat window open, and in the engine alone's view of the same
 #     size; frames per second, runs alternating.
 #  3. soak: rounds of a long session (game-page reloads, chat window open/close, cache purges
-#     through Launcher --command 1527 answered OK, renderer crashes, pop-ups opened by clicks,
-#     page bridge calls, boss key); the purges go between the other steps, so the outside
-#     commands' answer times show the program answering throughout;
+#     through Launcher --command 1527 answered OK, the game page's renderer killed, pop-ups
+#     opened by clicks, page bridge calls, boss key); the purges go between the other steps, so
+#     the outside commands' answer times show the program answering throughout;
 #     PSS, open descriptors and X resources of the process tree after each round, and their
 #     growth from the end of the first round to the end of the last.
 # Usage: bench/runtime.sh [build dir] [parts, default "hidden frames soak"]
@@ -438,8 +438,12 @@ part_soak() {
       k=$(( $(date +%s) - lastcrash ))
       [ "$k" -lt 21 ] && sleep $((21 - k))
       lastcrash=$(date +%s)
-      local killed=""
-      for k in $(renderers "$pid"); do kill -9 "$k" 2>/dev/null && killed="$killed $k"; done
+      # The game page's renderer: the busiest one (the page draws every frame).
+      local killed
+      killed=$(for k in $(renderers "$pid"); do
+                 echo "$(awk '{print $14 + $15}' "/proc/$k/stat" 2>/dev/null || echo 0) $k"
+               done | sort -n | tail -1 | cut -d' ' -f2)
+      [ -n "$killed" ] && kill -9 "$killed" 2>/dev/null
       # The program loads the pages again in new renderers.
       for _ in $(seq 300); do
         [ -n "$(renderers "$pid" | grep -vxF -f <(printf "%s\n" $killed) || true)" ] && break
@@ -457,6 +461,8 @@ part_soak() {
   stop "$pid"
   echo "outside commands answered: $(wc -l <"$WORK/answers") (median $(median <"$WORK/answers") ms," \
     "slowest $(sort -n "$WORK/answers" | tail -1) ms), refused: $failures"
+  echo "page bridge calls: $(grep -o 'kind=round&r=[0-9]*&calls=[0-9]*' "$WORK/pages.out" |
+    awk -F= '{n += $NF} END {print n + 0}'), page loads without the bridge: $(grep -c 'what=no-bridge' "$WORK/pages.out" || true)"
   echo "chat cycles failed: $chatfail; pop-ups opened and closed: $opened, failed: $popfail"
   echo "messages the program showed (answered):"
   sort "$WORK/messages-soak" 2>/dev/null | uniq -c || true

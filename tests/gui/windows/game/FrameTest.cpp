@@ -163,6 +163,8 @@ class FrameTest : public QObject {
           kPageTimeoutMs);
       QTRY_VERIFY_WITH_TIMEOUT(!session.gamePage()->isLoading(), kPageTimeoutMs);
       QCOMPARE(Qt8(dialog->GetTitleText()), title);
+      // The page in its new renderer has the client again.
+      QCOMPARE(session.Eval("typeof window.external.JsCallClient").toString(), QStringLiteral("function"));
     }
     QVERIFY(browser->view()->isVisible());
     QVERIFY(session.messages.seen.empty());
