@@ -24,6 +24,7 @@
 #include "core/platform/Memory.h"
 #include "core/platform/MessageBox.h"
 #include "core/platform/TerminationSignal.h"
+#include "core/platform/WindowSystem.h"
 #include "skin/PackageImage.h"
 #include "web/WebProfile.h"
 #include "windows/game/GameCommandChannel.h"
@@ -174,6 +175,7 @@ int main(int argc, char** argv) {
   ApplyEngineSwitches();
   platform::ReturnLargeBlocksToSystem();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  platform::PreferSessionWindowSystem();
   // Without a display Qt gives up with a fatal message (and an abort); say so in one line.
   const QtMessageHandler previousHandler = qInstallMessageHandler(ReportMissingDisplay);
   QApplication app(argc, argv);

@@ -30,13 +30,23 @@ CStandardDialog::~CStandardDialog() = default;
 
 void CStandardDialog::SetStartText(const std::string& text) { startText = text; }
 
+void CStandardDialog::EmbedInOwner() {
+  embedded = true;
+  setWindowFlags(Qt::Widget);
+}
+
 bool CStandardDialog::CreateAndShow() {
-  if (QWidget* owner = parentWidget()) {
-    // The owner's native window must exist so that this one is transient for it.
-    owner->winId();
-    move(owner->pos());
+  if (embedded) {
+    // A native window of its own would be a separate surface with its own stacking and shape.
+    move(0, 0);
+  } else {
+    if (QWidget* owner = parentWidget()) {
+      // The owner's native window must exist so that this one is transient for it.
+      owner->winId();
+      move(owner->pos());
+    }
+    winId();
   }
-  winId();
   initDialogResult = OnInitDialog();
   UpdateInputMask();
   show();
@@ -153,6 +163,7 @@ void CStandardDialog::UpdateInputMask() {
   if (shown == currentMask) return;
   currentMask = shown;
   setMask(shown);
+  emit ShapeChanged();
 }
 
 void CStandardDialog::showEvent(QShowEvent* event) {

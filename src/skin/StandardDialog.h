@@ -29,6 +29,12 @@ class CStandardDialog : public QDialog {
   // Creates the window over its owner, runs OnInitDialog and shows it; false when the
   // initialisation stopped early (the window stays with what was made).
   bool CreateAndShow();
+  // Before CreateAndShow: lives inside its owner's window, covering it from the top-left
+  // corner, instead of as a window of its own over it (where windows cannot place themselves).
+  void EmbedInOwner();
+  bool IsEmbedded() const { return embedded; }
+  // The part of the dialog that is seen and takes the mouse, in its own coordinates.
+  const QRegion& CurrentShape() const { return currentMask; }
 
   // Finishing closes the owner first, so the pair always ends together.
   virtual void OnOK();
@@ -58,6 +64,9 @@ class CStandardDialog : public QDialog {
   // The part of a control's face `face`, placed at `at`, that is not the key colour.
   static QRegion ShownRegion(const QImage& face, QRgb colourKey, const QPoint& at);
 
+ signals:
+  void ShapeChanged();
+
  private:
   // The mask is brought up to date once the current burst of child changes is over.
   void ScheduleInputMask();
@@ -76,4 +85,5 @@ class CStandardDialog : public QDialog {
   QRegion currentMask;
   QTimer* repaintTimer = nullptr;
   int shapeUpdates = 0;
+  bool embedded = false;
 };

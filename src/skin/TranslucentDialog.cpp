@@ -10,6 +10,7 @@
 #include "core/skin/SkinRules.h"
 #include "skin/PixelRegion.h"
 #include "skin/StandardDialog.h"
+#include "skin/desktop/Windowing.h"
 
 namespace {
 skin::Rect ToRect(const QRect& r) { return skin::Rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
@@ -59,13 +60,22 @@ bool CTranslucentDialog::OnCreate() {
     const skin::Point p = skin::CentreInWorkArea(w, h, ToRect(WorkArea()));
     topLeft = QPoint(p.x, p.y);
   }
+  // Where the compositor places every window, a second window cannot be kept over the frame:
+  // the inner dialog becomes part of the frame's own window.
+  const bool pair = platform::TopLevelsPlaceThemselves();
   winId();
   innerDialog.reset(MakeInnerDialog());
+  if (innerDialog && !pair) {
+    innerDialog->EmbedInOwner();
+    connect(innerDialog.get(), &CStandardDialog::ShapeChanged, this, &CTranslucentDialog::UpdateShape);
+  }
   if (innerDialog) innerDialog->CreateAndShow();
   setGeometry(QRect(topLeft, QSize(w, h)));
+  // A size of its own that never changes: tiling compositors float such a window.
+  if (!pair) setFixedSize(w, h);
   if (innerDialog) {
     innerDialog->resize(w, h);
-    innerDialog->move(topLeft);
+    innerDialog->move(pair ? topLeft : QPoint(0, 0));
   }
   return true;
 }
@@ -102,9 +112,17 @@ void CTranslucentDialog::RefreshLayer() {
       if (widget->IsVisible()) widget->Draw(painter);
   }
   surface = std::move(next);
-  const QRegion shown = RegionFromAlpha(surface);
-  setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
+  surfaceRegion = RegionFromAlpha(surface);
+  UpdateShape();
   update();
+}
+
+void CTranslucentDialog::UpdateShape() {
+  QRegion shown = surfaceRegion;
+  if (innerDialog && innerDialog->IsEmbedded())
+    shown += innerDialog->CurrentShape().translated(innerDialog->pos()) & rect();
+  // An empty mask would mean "no mask"; a region outside the window means "nothing".
+  setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
 }
 
 void CTranslucentDialog::done(int result) {
@@ -131,7 +149,7 @@ void CTranslucentDialog::moveEvent(QMoveEvent* event) {
       return;
     }
   }
-  if (innerDialog) innerDialog->move(pos());
+  if (innerDialog && !innerDialog->IsEmbedded()) innerDialog->move(pos());
 }
 
 void CTranslucentDialog::MoveClamped(const QPoint& topLeft) {

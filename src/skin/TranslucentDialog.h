@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPoint>
+#include <QRegion>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -88,11 +89,14 @@ class CTranslucentDialog : public QDialog, public IRenderListener {
 
  private:
   QRect WorkArea() const;
+  // The frame's own shape: where the surface shows, with an embedded inner dialog's shape.
+  void UpdateShape();
 
   int templateId;
   BlendFunction blend;
   QImage artwork;
   QImage surface;
+  QRegion surfaceRegion;
   std::unique_ptr<CStandardDialog> innerDialog;
   std::vector<ITranslucentWidget*> widgets;
   bool created = false;

@@ -52,7 +52,7 @@ class BackgroundWork;
 class Cancellation;
 }  // namespace net
 namespace platform {
-class GlobalHotKey;
+class GlobalShortcut;
 }  // namespace platform
 
 // The part of a window placement the window states use: the rectangle of the normal position.
@@ -235,7 +235,6 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Return and Escape go to the page; true when consumed.
   bool PreTranslateReturnEscape(QObject* target, QEvent* event);
   void RegisterBossKey();
-  void OnBossKeyReadable();
   // The boss key's silence: the pages' mute states are kept and given back on showing.
   std::vector<CWebBrowser*> SoundPages() const;
   void MutePageSound();
@@ -287,8 +286,7 @@ class CGameDialog : public QDialog, public IGameWindow {
   // Platform objects of the window.
   QCheckBox* checkBox = nullptr;  // id 197, made with a button of type 18
   QSystemTrayIcon* trayIcon = nullptr;
-  std::unique_ptr<platform::GlobalHotKey> hotKey;  // Alt+D while registered
-  QSocketNotifier* hotKeyNotifier = nullptr;
+  platform::GlobalShortcut* hotKey = nullptr;  // Alt+D, child of this window
   GameCommandChannel* commandChannel = nullptr;  // child of this window
   std::vector<std::pair<QPointer<CWebBrowser>, bool>> mutedPages;  // page, muted before
   bool pageFullScreen = false;         // the page is in its own full screen

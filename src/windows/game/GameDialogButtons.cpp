@@ -7,15 +7,14 @@
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPixmap>
-#include <QSocketNotifier>
 #include <QWebEngineView>
 
 #include "core/config/LauncherConfig.h"
 #include "core/game/GameButtonRules.h"
 #include "core/platform/CodePage.h"
-#include "core/platform/HotKey.h"
 #include "skin/PackageImage.h"
 #include "skin/QtConvert.h"
+#include "skin/desktop/GlobalShortcut.h"
 #include "skin/SkinButton.h"
 #include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
@@ -229,17 +228,10 @@ bool CGameDialog::PreTranslateReturnEscape(QObject* target, QEvent* event) {
 
 void CGameDialog::RegisterBossKey() {
   if (hotKey) return;
-  hotKey = std::make_unique<platform::GlobalHotKey>();
   // Taken by another program or no global keys on this desktop: the window works without it.
-  if (!hotKey->Register(platform::GlobalHotKey::kAlt, game::kHotKeyVirtualKey) ||
-      hotKey->EventHandle() < 0)
-    return;
-  hotKeyNotifier = new QSocketNotifier(hotKey->EventHandle(), QSocketNotifier::Read, this);
-  connect(hotKeyNotifier, &QSocketNotifier::activated, this, &CGameDialog::OnBossKeyReadable);
-}
-
-void CGameDialog::OnBossKeyReadable() {
-  for (int presses = hotKey->TakePresses(); presses > 0; --presses) OnHotKey();
+  hotKey = platform::GlobalShortcut::Create(platform::GlobalShortcut::kAlt,
+                                            static_cast<char>(game::kHotKeyVirtualKey), this);
+  connect(hotKey, &platform::GlobalShortcut::Activated, this, &CGameDialog::OnHotKey);
 }
 
 void CGameDialog::OnHotKey() {

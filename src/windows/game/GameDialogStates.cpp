@@ -7,7 +7,6 @@
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QWebEngineView>
 
@@ -15,11 +14,12 @@
 #include "core/game/GameButtonRules.h"
 #include "core/game/GameStateRules.h"
 #include "core/platform/CodePage.h"
-#include "core/platform/HotKey.h"
 #include "core/platform/MessageBox.h"
 #include "core/platform/Paths.h"
 #include "core/platform/Restart.h"
 #include "skin/QtConvert.h"
+#include "skin/desktop/GlobalShortcut.h"
+#include "skin/desktop/Windowing.h"
 #include "skin/SkinButton.h"
 #include "web/WebBrowser.h"
 #include "web/WebProfile.h"
@@ -53,6 +53,11 @@ void CGameDialog::FillWorkArea() {
   ShowStateButtons();
   setMinimumSize(minWidth, minHeight);
   if (isMinimized()) showNormal();
+  if (!platform::TopLevelsPlaceThemselves()) {
+    // Only the compositor knows the work area and places windows: its maximised state is it.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    return;
+  }
   setGeometry(WorkArea());
 }
 
@@ -77,6 +82,7 @@ void CGameDialog::RestoreNormal() {
   ShowStateButtons();
   setMinimumSize(minWidth, minHeight);
   if (isMinimized()) showNormal();
+  if (windowState() & Qt::WindowMaximized) setWindowState(windowState() & ~Qt::WindowMaximized);
   setGeometry(normalPlacement.normalRect);
 }
 
@@ -239,10 +245,7 @@ void CGameDialog::ConfirmRestart() {
 }
 
 void CGameDialog::RestartProgram() {
-  // This window ends next: the new copy may take the boss key at once. The notifier goes first,
-  // before its descriptor is closed.
-  delete hotKeyNotifier;
-  hotKeyNotifier = nullptr;
+  // This window ends next: the new copy may take the boss key at once.
   if (hotKey) hotKey->Unregister();
   if (!platform::StartProgramCopy()) qCInfo(lcGame) << "the new copy of the program did not start";
 }
