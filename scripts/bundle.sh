@@ -235,9 +235,11 @@ if [ "$make_portable" -eq 1 ]; then
   install -m 644 "$package" "$folder/config.zip"
   install -m 755 "$program" "$folder/Launcher"
   install -m 755 "$libexecs/QtWebEngineProcess" "$folder/libexec/"
-  # The plugins the program loads: windows on X11 with or without GL, images, input methods,
-  # and TLS backends.
-  for kind in platforms xcbglintegrations imageformats platforminputcontexts tls; do
+  # The plugins the program loads: windows on X11 with or without GL and on Wayland (its
+  # shells and GL client), images, input methods, and TLS backends.
+  for kind in platforms xcbglintegrations wayland-shell-integration \
+              wayland-graphics-integration-client wayland-decoration-client imageformats \
+              platforminputcontexts tls; do
     [ -d "$plugins/$kind" ] || continue
     install -d "$folder/plugins/$kind"
     cp -L "$plugins/$kind"/*.so "$folder/plugins/$kind/"
@@ -248,8 +250,8 @@ if [ "$make_portable" -eq 1 ]; then
     [ -e "$folder/plugins/platforminputcontexts/lib${im}platforminputcontextplugin.so" ] ||
       fail "no $im input-method plugin in $plugins/platforminputcontexts (scripts/deps.sh installs it)"
   done
-  # The offscreen and minimal platforms are for tests; Wayland needs libraries of its own.
-  rm -f "$folder"/plugins/platforms/libq{offscreen,minimal,minimalegl,vnc,linuxfb,eglfs,wayland}*.so
+  # The offscreen and minimal platforms are for tests, the others for screens without a desktop.
+  rm -f "$folder"/plugins/platforms/libq{offscreen,minimal,minimalegl,vnc,linuxfb,eglfs,vkkhrdisplay}*.so
   cp -rL "$data/resources" "$folder/resources"
   cp -rL "$translations/qtwebengine_locales" "$folder/translations/"
 
@@ -344,8 +346,8 @@ Start the game with ./run.sh in this folder, or run ./install.sh once to add it 
 your menu (no administrator rights needed).
 
 This folder carries the program and the libraries it needs (Qt 6 with Qt WebEngine).
-The machine needs only a desktop on X11 (an X server; its OpenGL drivers are
-used when present) and a font with Chinese characters, e.g. fonts-noto-cjk,
+The machine needs only a desktop, X11 or Wayland (its OpenGL drivers are
+used when present), and a font with Chinese characters, e.g. fonts-noto-cjk,
 fonts-wqy-microhei or fonts-wqy-zenhei; without one, Chinese texts show as boxes.
 EOF
   find "$folder" -exec touch -h -d "@$stamp" {} +

@@ -4,13 +4,17 @@
 # for the program to end; without one the program runs under Xvfb and screenshots are saved in run/.
 # --scale FACTOR runs it on a screen scaled as a desktop scales it (2 for 200 %, 1.25, ...): the
 # screen has as many more pixels, and the screenshots are named screenshot-scale<percent>-N.png.
+# --wayland runs it as a Wayland client: on the session's compositor when WAYLAND_DISPLAY is set,
+# else under a headless sway, with screenshots (grim) in run/.
 set -euo pipefail
 SCALE=""
+WAYLAND=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --scale) SCALE=${2:-}; shift $(( $# > 1 ? 2 : 1 )) ;;
     --scale=*) SCALE=${1#--scale=}; shift ;;
-    *) echo "usage: scripts/demo.sh [--scale FACTOR]" >&2; exit 2 ;;
+    --wayland) WAYLAND=1; shift ;;
+    *) echo "usage: scripts/demo.sh [--scale FACTOR] [--wayland]" >&2; exit 2 ;;
   esac
 done
 if [ -n "$SCALE" ]; then
@@ -36,6 +40,12 @@ cmake --build "$BUILD" -j2 --target "${TARGETS[@]}"
 SITE_PID="" PROGRAM_PID="" XVFB_PID="" COMPOSITOR_PID="" DESKTOP_PID=""
 stop() {
   local pid
+  if [ -n "${sway_pid:-}" ]; then
+    kill "$PROGRAM_PID" 2>/dev/null || true
+    wait "$PROGRAM_PID" 2>/dev/null || true
+    stop_wayland_compositor
+    rm -rf "$SWAY_WORK"
+  fi
   for pid in "$PROGRAM_PID" "$SITE_PID" "$DESKTOP_PID" "$COMPOSITOR_PID" "$XVFB_PID"; do
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
       kill "$pid" 2>/dev/null || true
@@ -89,6 +99,48 @@ if [ ! -x "$PROGRAM" ]; then
   exit 0
 fi
 
+# The start address shows the login page for a few seconds, then enters server 12 by itself.
+ENTER="%2Fgame%2Fenter%3Fserverid%3D12%26skey%3D1012%26uid%3Ddemo"
+
+if [ "$WAYLAND" = 1 ]; then
+  if [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    echo "Starting the program in run/ as a Wayland client (close its windows to end the demo)."
+    (cd "$RUN" && QT_QPA_PLATFORM=wayland exec "$PROGRAM") &
+    PROGRAM_PID=$!
+    wait "$PROGRAM_PID" || true
+    PROGRAM_PID=""
+    exit 0
+  fi
+  . "$ROOT/tests/wayland/wayland_compositor.sh"
+  SWAY_WORK=$(mktemp -d)
+  chmod 755 "$SWAY_WORK"
+  start_wayland_compositor "$SWAY_WORK" 1600 1000
+  rm -f "$RUN"/screenshot-wayland-*.png
+  (cd "$RUN" && QT_QPA_PLATFORM=wayland exec "$PROGRAM" "$SITE/login?delay=5000&auto=$ENTER") \
+    >"$RUN/program.log" 2>&1 &
+  PROGRAM_PID=$!
+  shot=0
+  wayland_shot() {
+    shot=$((shot + 1))
+    grim "$RUN/screenshot-wayland-$shot.png"
+    echo "  run/screenshot-wayland-$shot.png: $1"
+  }
+  echo "Program running under a headless sway ($WAYLAND_DISPLAY); screenshots:"
+  wait_for 30 site_logged /login && sleep 3
+  wayland_shot "launcher with the login and server list"
+  if wait_for 40 game_or_gone && site_logged /play/game; then
+    wait_for 20 site_logged /gm/chat || true
+    sleep 3
+    wayland_shot "game window on server 12"
+    sleep 5
+    wayland_shot "game window, GM chat button after the GM's new message"
+  else
+    wayland_shot "the program did not reach the game page"
+  fi
+  echo "Screenshots are in $RUN. Ending the program, the compositor and the site."
+  exit 0
+fi
+
 if [ -n "${DISPLAY:-}" ]; then
   echo "Starting the program in run/ (close its windows to end the demo)."
   (cd "$RUN" && exec "$PROGRAM") &
@@ -119,8 +171,6 @@ if convert -size "${SCREEN_W}x${SCREEN_H}" gradient:'#3c6e91'-'#1d2b44' "$RUN/de
   timeout 10 xdotool search --sync --onlyvisible --name desktop >/dev/null 2>&1 || true
 fi
 
-# The start address shows the login page for a few seconds, then enters server 12 by itself.
-ENTER="%2Fgame%2Fenter%3Fserverid%3D12%26skey%3D1012%26uid%3Ddemo"
 (cd "$RUN" && exec "$PROGRAM" "$SITE/login?delay=5000&auto=$ENTER") >"$RUN/program.log" 2>&1 &
 PROGRAM_PID=$!
 

@@ -11,6 +11,7 @@ PKGS=(
   xvfb xauth x11-utils xdotool xcompmgr imagemagick fonts-noto-cjk fonts-dejavu-core
   fcitx5-frontend-qt6 dbus-daemon ibus ibus-table ibus-table-wubi
   openbox trayer
+  qt6-wayland sway grim libwayland-dev dbus
   clang libclang-rt-14-dev python3 zip unzip
   xrestop
   appstream desktop-file-utils dpkg-dev file help2man

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test tier (unit, gui, desktop, e2e), then the core and its
+# Builds everything and runs every test tier (unit, gui, desktop, e2e, wayland), then the core and its
 # unit tests once more under ThreadSanitizer with the concurrency stress tests (scripts/tsan.sh;
 # LAUNCHER_TSAN=0 leaves that out). GUI tiers run under Xvfb when there is no display; the
-# desktop tier starts a display of its own with a window manager and a tray.
+# desktop tier starts a display of its own with a window manager and a tray, the wayland tier a
+# headless Wayland compositor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh

@@ -55,7 +55,7 @@ for f in ./usr/bin/Launcher ./usr/share/applications/$id.desktop \
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for d in libqt6webenginecore6 libqt6webenginewidgets6 libqt6widgets6 libcurl4 qt6-qpa-plugins \
+for d in libqt6webenginecore6 libqt6webenginewidgets6 libqt6widgets6 libcurl4 qt6-qpa-plugins qt6-wayland \
          "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei"; do
   [[ $depends == *"$d"* ]] || fail "deb does not depend on $d"
 done
