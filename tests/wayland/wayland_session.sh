@@ -78,6 +78,7 @@ launcher_pid=$!
 
 # The launcher: a floating window of the artwork's size, its login page drawn over the artwork.
 read -r lx ly lw lh <<<"$(wait_for_window '龙域传说' 60)" || fail "no launcher window"
+say "launcher window up"
 [ "$lw" = 880 ] && [ "$lh" = 560 ] || fail "launcher window is ${lw}x${lh}, not the artwork's 880x560"
 seen=""
 for _ in $(seq 1 150); do
@@ -126,7 +127,7 @@ for _ in $(seq 1 300); do
   sleep 0.2
 done
 [ -n "$game" ] || fail "the game window did not show its frame and the game page"
-read -r gx gy gw gh <<<"$(window_rect '龙域传说 [')"
+read -r gx gy gw gh <<<"$(window_rect '龙域传说')"
 [ "$gw" = 1600 ] && [ "$gh" = 1000 ] || fail "the game window does not fill the output (${gw}x${gh})"
 say "game window: ${gw}x${gh} with its title band and the game page"
 
@@ -145,7 +146,7 @@ say "chat window: ${cw}x${ch} at $cx,$cy"
 
 # Full screen on and off through the outside command.
 "$launcher" --command 1528 || fail "the game window did not take the full-screen command"
-wait_until 50 window_fullscreen '龙域传说 [' || fail "the game window did not go full screen"
+wait_until 50 window_fullscreen '龙域传说' || fail "the game window did not go full screen"
 on=""
 for _ in $(seq 1 50); do
   shoot
@@ -157,7 +158,7 @@ done
 off=""
 for _ in $(seq 1 50); do
   shoot
-  if ! window_fullscreen '龙域传说 [' && [ "$(pixel_at 700 30)" = "srgb(82,7,11)" ]; then off=1; break; fi
+  if ! window_fullscreen '龙域传说' && [ "$(pixel_at 700 30)" = "srgb(82,7,11)" ]; then off=1; break; fi
   sleep 0.2
 done
 [ -n "$off" ] || fail "the game window did not come back from full screen with its title band"
