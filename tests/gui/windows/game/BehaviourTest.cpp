@@ -19,6 +19,7 @@
 #include "core/platform/HotKey.h"
 #include "core/platform/Paths.h"
 #include "skin/SkinButton.h"
+#include "skin/desktop/GlobalShortcut.h"
 #include "web/GmChatWnd.h"
 #include "windows/game/GameCommandChannel.h"
 

@@ -10,6 +10,7 @@
 #include "BridgeSession.h"
 #include "core/game/GameButtonRules.h"
 #include "core/platform/HotKey.h"
+#include "skin/desktop/GlobalShortcut.h"
 
 using namespace gametest;
 
