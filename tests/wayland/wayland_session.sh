@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The built program as a native Wayland client under a headless sway: the launcher shows its
-# artwork with the dark login page over it, a press on its transparent inner area reaches the
-# frame and drags the pair, a click on a server hands the game over; the game window shows the
+# The built program as a native Wayland client under a headless sway: black in the launcher's
+# page shows the artwork and a press there reaches the frame and drags the launcher, while the
+# page's other pixels keep their presses; the launcher shows its artwork with the dark login page
+# over it and a click on a server hands the game over; the game window shows the
 # game page in its frame, the GM chat window comes up attached to it, full screen goes on and off;
 # without a desktop portal the boss key is missing and the log says so once.
 # Input comes from a virtual pointer (wayland_pointer), pictures from grim.
@@ -18,9 +19,9 @@ if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --disable-background-networking --disable-component-update --no-first-run"
 work=$(mktemp -d)
 chmod 755 "$work"
-site_pid="" launcher_pid="" pointer_pid=""
+site_pid="" launcher_pid="" pointer_pid="" pages_pid=""
 cleanup() {
-  for pid in $launcher_pid $pointer_pid $site_pid; do
+  for pid in $launcher_pid $pointer_pid $site_pid $pages_pid; do
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
@@ -72,10 +73,58 @@ pixels_of() {
 pixel_at() { convert "$work/shot.png" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null; }
 
 cd "$work/run"
-QT_QPA_PLATFORM=wayland QT_LOGGING_RULES="launcher.handover.debug=true" \
-  env -u DISPLAY "$launcher" "$base/login" >"$work/out" 2>"$work/err" &
-launcher_pid=$!
+start_launcher() {
+  QT_QPA_PLATFORM=wayland QT_LOGGING_RULES="launcher.handover.debug=true" \
+    env -u DISPLAY "$launcher" "$1" >"$work/out" 2>"$work/err" &
+  launcher_pid=$!
+}
+stop_launcher() {
+  kill -TERM "$launcher_pid" 2>/dev/null || true
+  wait "$launcher_pid" 2>/dev/null || true
+  launcher_pid=""
+  wait_until 100 sh -c "! swaymsg -t get_tree | grep -q '\"pid\": '" || fail "the launcher did not go"
+}
+# Presses at X Y and drags by 100, 50; prints where the launcher's window is afterwards.
+drag_from() {
+  pointer "move $1 $2" sync
+  sleep 0.3
+  pointer press sync
+  sleep 0.3
+  local step
+  for step in 1 2 3 4 5; do pointer "move $(($1 + step * 20)) $(($2 + step * 10))"; sleep 0.05; done
+  pointer release sync
+  sleep 0.5
+  window_rect '龙域传说'
+}
 
+# A page half black: the black half shows the artwork and takes the frame's drag, the other
+# half keeps its presses.
+page_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$page_port" --bind 127.0.0.1 --directory "$here" >"$work/pages.log" 2>&1 &
+pages_pid=$!
+wait_until 50 python3 -c "import socket; socket.create_connection(('127.0.0.1', $page_port))" ||
+  fail "the page server did not start"
+start_launcher "http://127.0.0.1:$page_port/black_half.html"
+read -r lx ly lw lh <<<"$(wait_for_window '龙域传说' 60)" || fail "no launcher window"
+drawn=""
+for _ in $(seq 1 150); do
+  shoot
+  read -r page _ _ <<<"$(pixels_of '#2a0a3a' "$((lw / 2))x$((lh / 2))+$((lx + lw / 2))+$((ly + lh / 4))")"
+  if [ "${page:-0}" -gt 20000 ]; then drawn=1; break; fi
+  sleep 0.2
+done
+[ -n "$drawn" ] || fail "the half-black page never showed"
+[ "$(pixel_at $((lx + 140)) $((ly + 280)))" != "srgb(0,0,0)" ] || fail "the page's black is drawn, not see-through"
+read -r mx my _ _ <<<"$(drag_from $((lx + 700)) $((ly + 280)))"
+[ "$mx" -eq "$lx" ] && [ "$my" -eq "$ly" ] || fail "a press on the page's own pixels moved the launcher"
+read -r mx my _ _ <<<"$(drag_from $((lx + 140)) $((ly + 280)))"
+# The compositor's move starts from where the pointer is when it takes over.
+[ "$((mx - lx))" -ge 60 ] && [ "$((mx - lx))" -le 100 ] && [ "$((my - ly))" -ge 30 ] &&
+  [ "$((my - ly))" -le 50 ] || fail "a press on the page's black did not drag the launcher ($mx,$my)"
+say "launcher: the page's black shows the artwork and drags the launcher to $mx,$my"
+stop_launcher
+
+start_launcher "$base/login"
 # The launcher: a floating window of the artwork's size, its login page drawn over the artwork.
 read -r lx ly lw lh <<<"$(wait_for_window '龙域传说' 60)" || fail "no launcher window"
 say "launcher window up"
@@ -94,28 +143,9 @@ done
 [ "$(pixel_at "$lx" "$ly")" = "$(pixel_at 5 5)" ] || fail "the artwork's transparent corner is not see-through"
 say "launcher: ${lw}x${lh} at $lx,$ly with its artwork and the login page"
 
-# A press on the inner dialog's transparent area (over the artwork's title) reaches the frame,
-# which moves with the pointer.
-pointer "move $((lx + 240)) $((ly + 30))" sync
-sleep 0.3
-pointer press sync
-sleep 0.3
-for step in 1 2 3 4 5; do pointer "move $((lx + 240 + step * 20)) $((ly + 30 + step * 10))"; sleep 0.05; done
-pointer release sync
-moved=""
-for _ in $(seq 1 50); do
-  read -r mx my _ _ <<<"$(window_rect '龙域传说')"
-  # The compositor's move starts from where the pointer is when it takes over.
-  if [ "$((mx - lx))" -ge 60 ] && [ "$((mx - lx))" -le 100 ] && [ "$((my - ly))" -ge 30 ] &&
-     [ "$((my - ly))" -le 50 ]; then moved=1; break; fi
-  sleep 0.1
-done
-[ -n "$moved" ] || fail "a press on the launcher's transparent inner area did not drag it ($mx,$my)"
-say "launcher: dragged by its transparent inner area to $mx,$my"
-
 # A click on a server lamp reaches the page: the game address is handed over.
 read -r sx sy <<<"$seen"
-pointer "move $((sx + 100)) $((sy + 50))" click sync
+pointer "move $sx $sy" click sync
 wait_until 100 grep -q 'game address: ' "$work/err" || fail "a click on the login page did not reach it"
 
 # The game window: the frame's title band and the game page's own pixels.
