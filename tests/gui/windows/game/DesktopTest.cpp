@@ -18,6 +18,7 @@
 #include "core/game/GameFrameRules.h"
 #include "core/platform/HotKey.h"
 #include "skin/SkinButton.h"
+#include "skin/desktop/GlobalShortcut.h"
 #include "web/GmChatWnd.h"
 
 using namespace gametest;
