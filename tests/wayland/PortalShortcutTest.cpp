@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <QTest>
 
-#include "platform/GlobalShortcut.h"
+#include "skin/desktop/GlobalShortcut.h"
 
 namespace {
 
