@@ -20,12 +20,12 @@
 #include "core/platform/MessageBox.h"
 #include "skin/PackageImage.h"
 #include "skin/QtConvert.h"
-#include "skin/desktop/GlobalShortcut.h"
 #include "skin/SkinButton.h"
 #include "web/ClientCall.h"
 #include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
 #include "web/WebUIController.h"
+#include "windows/game/BossKey.h"
 
 Q_LOGGING_CATEGORY(lcGame, "launcher.game", QtWarningMsg)
 
@@ -62,6 +62,8 @@ CGameDialog::CGameDialog(CLauncherConfig& cfg, const IGameWindowProvider& gameWi
   setMouseTracking(true);
   setObjectName(QStringLiteral("gameDialog"));
   setAttribute(Qt::WA_OpaquePaintEvent);
+  bossKey = new CBossKey(this);
+  connect(bossKey, &CBossKey::Pressed, this, &CGameDialog::OnHotKey);
 }
 
 CGameDialog::~CGameDialog() {
@@ -94,7 +96,7 @@ bool CGameDialog::OnInitDialog() {
     qApp->installEventFilter(this);
     filterInstalled = true;
   }
-  RegisterBossKey();
+  bossKey->Register();
   ListenForOutsideCommands();
   setWindowIcon(icon);
   titleBand.SetUpFonts();

@@ -23,6 +23,7 @@
 #include "core/net/PlatformApi.h"
 #include "web/GameWindow.h"
 #include "web/WebPage.h"
+#include "windows/game/BossKey.h"
 #include "windows/game/FrameSkin.h"
 #include "windows/game/TitleBand.h"
 
@@ -51,9 +52,6 @@ namespace net {
 class BackgroundWork;
 class Cancellation;
 }  // namespace net
-namespace platform {
-class GlobalShortcut;
-}  // namespace platform
 
 // The part of a window placement the window states use: the rectangle of the normal position.
 struct GameWindowPlacement {
@@ -188,7 +186,8 @@ class CGameDialog : public QDialog, public IGameWindow {
   const game::FrameSizes& GetFrameSizes() const { return frameSkin.Sizes(); }
   Operation GetShortcut(int slot) const { return shortcuts.at(slot); }
   bool IsFullScreen() const { return fullScreen; }
-  bool IsSoundHeldByBossKey() const { return !mutedPages.empty(); }
+  bool IsSoundHeldByBossKey() const { return bossKey->IsSoundHeld(); }
+  CBossKey* GetBossKey() const { return bossKey; }
   bool IsMaximized() const { return maximized; }
   bool IsLayoutReady() const { return layoutReady; }
   int GetMinWidth() const { return minWidth; }
@@ -234,11 +233,8 @@ class CGameDialog : public QDialog, public IGameWindow {
   bool PreTranslateFunctionKey(QKeyEvent* event);
   // Return and Escape go to the page; true when consumed.
   bool PreTranslateReturnEscape(QObject* target, QEvent* event);
-  void RegisterBossKey();
-  // The boss key's silence: the pages' mute states are kept and given back on showing.
+  // The pages the boss key silences: the game page and the chat page.
   std::vector<CWebBrowser*> SoundPages() const;
-  void MutePageSound();
-  void RestorePageSound();
 
   // Window states.
   void FillAndLayout();     // type 6
@@ -282,13 +278,11 @@ class CGameDialog : public QDialog, public IGameWindow {
   int chatBorder = 4;
   bool blinkPhase = false;
   QRect browserRect;
-  int hotKeyId = 0;
   // Platform objects of the window.
   QCheckBox* checkBox = nullptr;  // id 197, made with a button of type 18
   QSystemTrayIcon* trayIcon = nullptr;
-  platform::GlobalShortcut* hotKey = nullptr;  // Alt+D, child of this window
+  CBossKey* bossKey = nullptr;  // Alt+D (hotKey) and the pages' held sound; child of this window
   GameCommandChannel* commandChannel = nullptr;  // child of this window
-  std::vector<std::pair<QPointer<CWebBrowser>, bool>> mutedPages;  // page, muted before
   bool pageFullScreen = false;         // the page is in its own full screen
   bool pageEnteredFullScreen = false;  // ... and the window entered full screen for it
 

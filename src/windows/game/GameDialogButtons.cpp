@@ -14,7 +14,6 @@
 #include "core/platform/CodePage.h"
 #include "skin/PackageImage.h"
 #include "skin/QtConvert.h"
-#include "skin/desktop/GlobalShortcut.h"
 #include "skin/SkinButton.h"
 #include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
@@ -226,20 +225,12 @@ bool CGameDialog::PreTranslateReturnEscape(QObject* target, QEvent* event) {
   return target == this;
 }
 
-void CGameDialog::RegisterBossKey() {
-  if (hotKey) return;
-  // Taken by another program or no global keys on this desktop: the window works without it.
-  hotKey = platform::GlobalShortcut::Create(platform::GlobalShortcut::kAlt,
-                                            static_cast<char>(game::kHotKeyVirtualKey), this);
-  connect(hotKey, &platform::GlobalShortcut::Activated, this, &CGameDialog::OnHotKey);
-}
-
 void CGameDialog::OnHotKey() {
   switch (game::HotKeyDecision(shortcutTable, isVisible())) {
     case game::HotKeyAction::RunSlot:
       RunShortcut(game::kHotKeySlot);
       // Hidden by the boss key: its pages fall silent too.
-      if (!isVisible()) MutePageSound();
+      if (!isVisible()) bossKey->HoldSound(SoundPages());
       break;
     case game::HotKeyAction::ShowFromTray:
       ShowFromTray();
@@ -254,21 +245,6 @@ std::vector<CWebBrowser*> CGameDialog::SoundPages() const {
   if (browser != nullptr) pages.push_back(browser);
   if (chatWindow != nullptr && chatWindow->browser != nullptr) pages.push_back(chatWindow->browser);
   return pages;
-}
-
-void CGameDialog::MutePageSound() {
-  if (!mutedPages.empty()) return;
-  for (CWebBrowser* page : SoundPages()) {
-    mutedPages.emplace_back(page, page->IsAudioMuted());
-    page->SetAudioMuted(true);
-  }
-}
-
-void CGameDialog::RestorePageSound() {
-  // Each page gets back what it had, so a page muted before stays muted.
-  for (auto& [page, wasMuted] : mutedPages)
-    if (page) page->SetAudioMuted(wasMuted);
-  mutedPages.clear();
 }
 
 void CGameDialog::ListenForOutsideCommands() {

@@ -18,9 +18,8 @@
 #include "core/platform/Paths.h"
 #include "core/platform/Restart.h"
 #include "skin/QtConvert.h"
-#include "skin/desktop/GlobalShortcut.h"
-#include "skin/desktop/Windowing.h"
 #include "skin/SkinButton.h"
+#include "skin/desktop/Windowing.h"
 #include "web/WebBrowser.h"
 #include "web/WebProfile.h"
 #include "windows/game/GameDialog.h"
@@ -202,7 +201,7 @@ void CGameDialog::MinimizeToTray() {
   // Neither a tray nor the boss key could ever bring a hidden window back: it goes to the
   // taskbar instead.
   const bool returnable =
-      QSystemTrayIcon::isSystemTrayAvailable() || (hotKey && hotKey->IsRegistered());
+      QSystemTrayIcon::isSystemTrayAvailable() || bossKey->IsRegistered();
   if (!returnable) {
     qCInfo(lcGame) << "no tray and no boss key: minimised instead of hidden";
     showMinimized();
@@ -227,7 +226,7 @@ void CGameDialog::ShowFromTray() {
   raise();
   activateWindow();
   if (trayIcon != nullptr) trayIcon->hide();
-  RestorePageSound();
+  bossKey->RestoreSound();
 }
 
 void CGameDialog::BringUpForQuestion() {
@@ -246,7 +245,7 @@ void CGameDialog::ConfirmRestart() {
 
 void CGameDialog::RestartProgram() {
   // This window ends next: the new copy may take the boss key at once.
-  if (hotKey) hotKey->Unregister();
+  bossKey->Unregister();
   if (!platform::StartProgramCopy()) qCInfo(lcGame) << "the new copy of the program did not start";
 }
 

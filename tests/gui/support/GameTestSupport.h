@@ -12,6 +12,7 @@
 #include "LauncherTestSupport.h"
 #include "WebTestSupport.h"
 #include "core/platform/CodePage.h"
+#include "windows/game/BossKey.h"
 #include "windows/game/GameDialog.h"
 
 namespace gametest {

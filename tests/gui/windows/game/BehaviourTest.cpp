@@ -158,7 +158,7 @@ class BehaviourTest : public QObject {
     QVERIFY(OpenGame(session));
     CGameDialog* dialog = session.dialog();
     const bool returnable = QSystemTrayIcon::isSystemTrayAvailable() ||
-                            (dialog->hotKey && dialog->hotKey->IsRegistered());
+                            dialog->GetBossKey()->IsRegistered();
     bool checked = false;
     QTimer::singleShot(0, dialog, [&] {
       QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeTray)));
@@ -187,7 +187,7 @@ class BehaviourTest : public QObject {
     QVERIFY(OpenGame(session));
     CGameDialog* dialog = session.dialog();
     // The suite runs on a display of its own: nothing else holds Alt+D there.
-    QVERIFY(dialog->hotKey && dialog->hotKey->IsRegistered());
+    QVERIFY(dialog->GetBossKey()->IsRegistered());
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
     QVERIFY2(!xdotool.isEmpty(), "xdotool is missing (scripts/deps.sh installs it)");
     auto press = [&] { return QProcess::execute(xdotool, {"key", "alt+d"}) == 0; };
@@ -281,7 +281,7 @@ class BehaviourTest : public QObject {
     session.messages.answers = {platform::MessageBoxResult::Ok};
     dialog->close();
     QCOMPARE(session.restarts.count, 1);
-    QVERIFY(!dialog->hotKey || !dialog->hotKey->IsRegistered());
+    QVERIFY(!dialog->GetBossKey()->IsRegistered());
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
   }

@@ -294,7 +294,7 @@ class DesktopTest : public QObject {
     QVERIFY(OpenGame(session));
     CGameDialog* dialog = session.dialog();
     // Nobody else holds Alt+D on this display.
-    QVERIFY(dialog->hotKey && dialog->hotKey->IsRegistered());
+    QVERIFY(dialog->GetBossKey()->IsRegistered());
     QWebEnginePage* game = dialog->GetBrowser()->view()->page();
     QWebEnginePage* chat = dialog->GetChatWindow()->browser->view()->page();
     chat->setAudioMuted(true);  // muted by the player before: stays muted afterwards
@@ -345,7 +345,7 @@ class DesktopTest : public QObject {
     QVERIFY(locked());
 
     if (bossKey) {
-      QVERIFY(dialog->hotKey && dialog->hotKey->IsRegistered());
+      QVERIFY(dialog->GetBossKey()->IsRegistered());
       QVERIFY(Xdotool({"key", "alt+d"}));
     } else {
       QVERIFY(dialog->OnCommand(game::ButtonIdForType(game::kTypeTray)));

@@ -94,7 +94,7 @@ class HiddenPlayTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(session.Eval(QStringLiteral("probe.frames")).toInt() > 10, kPageTimeoutMs);
 
     if (way == QLatin1String("boss key")) {
-      QVERIFY(dialog->hotKey && dialog->hotKey->IsRegistered());
+      QVERIFY(dialog->GetBossKey()->IsRegistered());
       QVERIFY(Xdotool({"key", "alt+d"}));
       QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), kWindowTimeoutMs);
     } else if (way == QLatin1String("tray")) {

@@ -8,8 +8,8 @@
 #include <QPluginLoader>
 
 #include "BridgeSession.h"
-#include "windows/launcher/LauncherStandardDlg.h"
 #include "web/GmChatWnd.h"
+#include "windows/launcher/LauncherStandardDlg.h"
 
 using namespace gametest;
 

@@ -10,11 +10,11 @@
 
 #include "GameTestSupport.h"
 #include "WebTestSupport.h"
-#include "windows/launcher/LauncherStandardDlg.h"
-#include "windows/launcher/LauncherTranslucentDlg.h"
 #include "skin/SkinButton.h"
 #include "web/GmChatWnd.h"
 #include "web/WebBrowser.h"
+#include "windows/launcher/LauncherStandardDlg.h"
+#include "windows/launcher/LauncherTranslucentDlg.h"
 
 using namespace gametest;
 
