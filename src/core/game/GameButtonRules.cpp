@@ -50,10 +50,10 @@ Operation MenuShortcutOperation(int type) {
 
 Operation OutsideCommandOperation(int commandId) {
   switch (commandId) {
-    case 1526: return Operation::ConfirmRestart;
-    case 1527: return Operation::ConfirmClearCache;
-    case 1528: return Operation::ToggleFullScreen;
-    case 1530: return Operation::MinimizeToTray;
+    case kCommandRestart: return Operation::ConfirmRestart;
+    case kCommandClearCache: return Operation::ConfirmClearCache;
+    case kCommandFullScreen: return Operation::ToggleFullScreen;
+    case kCommandTray: return Operation::MinimizeToTray;
     default: return Operation::None;
   }
 }

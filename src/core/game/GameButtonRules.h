@@ -62,7 +62,12 @@ Operation ButtonClickOperation(int type);
 Operation ButtonShortcutOperation(int type);
 // What a function key bound to a menu record of this type runs.
 Operation MenuShortcutOperation(int type);
-// An outside command id (1526, 1527, 1528, 1530) and its operation; None for any other.
+// Command ids other programs send to the running game window.
+constexpr int kCommandRestart = 1526;
+constexpr int kCommandClearCache = 1527;
+constexpr int kCommandFullScreen = 1528;
+constexpr int kCommandTray = 1530;
+// An outside command id (kCommand...) and its operation; None for any other.
 Operation OutsideCommandOperation(int commandId);
 // The id one line of the outside-command channel names: decimal digits with blanks before and
 // a line end after; 0 when it is not exactly one of the accepted ids.

@@ -71,10 +71,10 @@ class CGameDialog : public QDialog, public IGameWindow {
   static constexpr int kCheckBoxId = game::kCheckBoxId;
   static constexpr int kLogoId = game::kLogoId;
   // Command ids accepted from outside the program.
-  static constexpr int kCommandRestart = 1526;
-  static constexpr int kCommandClearCache = 1527;
-  static constexpr int kCommandFullScreen = 1528;
-  static constexpr int kCommandTray = 1530;
+  static constexpr int kCommandRestart = game::kCommandRestart;
+  static constexpr int kCommandClearCache = game::kCommandClearCache;
+  static constexpr int kCommandFullScreen = game::kCommandFullScreen;
+  static constexpr int kCommandTray = game::kCommandTray;
 
   // `config` outlives the window; the page bridge of the window's pages acts on the application's
   // current game window, as `games` gives it.
