@@ -68,6 +68,22 @@ wait_for() {
 }
 site_logged() { grep -q "\"path\":\"$1\"" "$RUN/site-log.jsonl" 2>/dev/null; }
 game_or_gone() { site_logged /play/game || ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
+# After the launcher's screenshot: the game window on server 12 and, once the GM has written, its
+# chat button; each taken by "$1 caption".
+game_screenshots() {
+  local take=$1
+  if wait_for 40 game_or_gone && site_logged /play/game; then
+    wait_for 20 site_logged /gm/chat || true
+    sleep 3
+    "$take" "game window on server 12"
+    sleep 5
+    "$take" "game window, GM chat button after the GM's new message"
+  elif kill -0 "$PROGRAM_PID" 2>/dev/null; then
+    "$take" "the program did not reach the game page"
+  else
+    echo "  the program ended before showing a game page (see run/program.log)"
+  fi
+}
 
 mkdir -p "$RUN"
 SHOT_NAME=screenshot
@@ -128,15 +144,7 @@ if [ "$WAYLAND" = 1 ]; then
   echo "Program running under a headless sway ($WAYLAND_DISPLAY); screenshots:"
   wait_for 30 site_logged /login && sleep 3
   wayland_shot "launcher with the login and server list"
-  if wait_for 40 game_or_gone && site_logged /play/game; then
-    wait_for 20 site_logged /gm/chat || true
-    sleep 3
-    wayland_shot "game window on server 12"
-    sleep 5
-    wayland_shot "game window, GM chat button after the GM's new message"
-  else
-    wayland_shot "the program did not reach the game page"
-  fi
+  game_screenshots wayland_shot
   echo "Screenshots are in $RUN. Ending the program, the compositor and the site."
   exit 0
 fi
@@ -191,17 +199,7 @@ if timeout 60 xdotool search --sync --onlyvisible --pid "$PROGRAM_PID" >/dev/nul
   wait_for 30 site_logged /login && { wait_for 4 login_drawn || true; }
   rm -f "$RUN/.probe.png"
   screenshot "launcher with the login and server list"
-  if wait_for 40 game_or_gone && site_logged /play/game; then
-    wait_for 20 site_logged /gm/chat || true
-    sleep 3
-    screenshot "game window on server 12"
-    sleep 5
-    screenshot "game window, GM chat button after the GM's new message"
-  elif kill -0 "$PROGRAM_PID" 2>/dev/null; then
-    screenshot "the program did not reach the game page"
-  else
-    echo "  the program ended before showing a game page (see run/program.log)"
-  fi
+  game_screenshots screenshot
 else
   echo "  the program's window did not appear within 60 s (see run/program.log)"
   screenshot "the screen without the program's window"

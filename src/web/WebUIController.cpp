@@ -303,10 +303,13 @@ void CWebUIController::Connect() {
     for (const QWebEngineScript& old : collection.find(name)) collection.remove(old);
   }
   settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
-  collection.insert(
-      MakeScript(kPolicyScriptName, BridgeScript("policy.js"), QWebEngineScript::MainWorld));
-  collection.insert(MakeScript(kExternalScriptName,
-                               BridgeScript(external == nullptr ? "no-external.js" : "external.js"),
+  // Read from the resources once for every page of the process.
+  static const QString policy = BridgeScript("policy.js");
+  static const QString withExternal = BridgeScript("external.js");
+  static const QString noExternal = BridgeScript("no-external.js");
+  static const QString relay = ChannelClientSource() + QStringLiteral("\n") + BridgeScript("relay.js");
+  collection.insert(MakeScript(kPolicyScriptName, policy, QWebEngineScript::MainWorld));
+  collection.insert(MakeScript(kExternalScriptName, external == nullptr ? noExternal : withExternal,
                                QWebEngineScript::MainWorld));
   if (channel == nullptr) {
     channel = new QWebChannel(this);
@@ -315,8 +318,7 @@ void CWebUIController::Connect() {
     setWebChannel(channel, QWebEngineScript::ApplicationWorld);
   }
   const QString source = QStringLiteral("(function () {\n'use strict';\nvar module;\nvar SECRET = '") +
-                         secret + QStringLiteral("';\n") + ChannelClientSource() + QStringLiteral("\n") +
-                         BridgeScript("relay.js") + QStringLiteral("\n})();\n");
+                         secret + QStringLiteral("';\n") + relay + QStringLiteral("\n})();\n");
   collection.insert(MakeScript(kRelayScriptName, source, QWebEngineScript::ApplicationWorld));
   connected = true;
 }

@@ -63,8 +63,9 @@ class TableReader {
  private:
   const schema::Key* Note(const schema::Section& table, const char* key, schema::Kind kind,
                             int capacity) {
-    const bool noted = std::any_of(read.begin(), read.end(), [&](const schema::KeyRead& k) {
-      return k.section == table.prefix && k.key == key;
+    // From the back: a list's entries read its keys again right after they were noted.
+    const bool noted = std::any_of(read.rbegin(), read.rend(), [&](const schema::KeyRead& k) {
+      return k.key == key && k.section == table.prefix;
     });
     if (!noted) read.push_back({table.prefix, key, kind, capacity});
     return schema::Find(table, key);

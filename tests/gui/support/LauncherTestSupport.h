@@ -245,6 +245,11 @@ class LauncherRun {
     frame->show();
     return QTest::qWaitForWindowExposed(frame.get());
   }
+  // The windows go, then the package's folder and configuration.
+  void Close() {
+    frame.reset();
+    openPackage.Close();
+  }
   ~LauncherRun() { frame.reset(); }
   CLauncherTranslucentDlg* operator->() const { return frame.get(); }
   CLauncherTranslucentDlg* get() const { return frame.get(); }

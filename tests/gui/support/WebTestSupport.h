@@ -234,6 +234,15 @@ inline bool WatchCompositionIn(QWebEnginePage* page, const QString& selector) {
   return EvalJs(page, script).toBool();
 }
 
+// The composition events WatchCompositionIn kept, joined by "|".
+inline QString CompositionEvents(QWebEnginePage* page) {
+  return EvalJs(page, QStringLiteral("(window.__composition || []).join('|')")).toString();
+}
+// The value of the field `selector` in the page.
+inline QString FieldValue(QWebEnginePage* page, const QString& selector) {
+  return EvalJs(page, QStringLiteral("document.querySelector('%1').value").arg(selector)).toString();
+}
+
 // The widget of a browser that has the keyboard focus, once the window and the page's field have
 // it and it takes input-method text; null when that did not happen in time.
 inline QWidget* InputMethodTarget(CWebBrowser* browser) {

@@ -10,13 +10,6 @@
 using namespace gametest;
 
 namespace {
-
-QString Events(QWebEnginePage* page) {
-  return EvalJs(page, QStringLiteral("(window.__composition || []).join('|')")).toString();
-}
-QString Value(QWebEnginePage* page, const QString& selector) {
-  return EvalJs(page, QStringLiteral("document.querySelector('%1').value").arg(selector)).toString();
-}
 bool Xdotool(const QStringList& arguments) {
   return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
@@ -53,17 +46,19 @@ class InputMethodDaemonTest : public QObject {
     // 你好 in Wubi is "wqvb": while it is typed the engine composes in the field; the space
     // bar takes its first choice.
     QVERIFY(Xdotool({"type", "--delay", "60", "wqvb"}));
-    QTRY_VERIFY2_WITH_TIMEOUT(Events(page).contains(QStringLiteral("update:")), qPrintable(Events(page)),
-                              10000);
-    QVERIFY(Events(page).startsWith(QStringLiteral("start:")));
+    QTRY_VERIFY2_WITH_TIMEOUT(CompositionEvents(page).contains(QStringLiteral("update:")),
+                              qPrintable(CompositionEvents(page)), 10000);
+    QVERIFY(CompositionEvents(page).startsWith(QStringLiteral("start:")));
     QVERIFY(Xdotool({"key", "space"}));
     const QRegularExpression chinese(QStringLiteral("^[\\x{4e00}-\\x{9fff}]+$"));
-    QTRY_VERIFY2_WITH_TIMEOUT(chinese.match(Value(page, QStringLiteral("#user"))).hasMatch(),
-                              qPrintable(Value(page, QStringLiteral("#user")) + " / " + Events(page)), 10000);
-    const QString typed = Value(page, QStringLiteral("#user"));
-    qInfo("committed %s after %s", qPrintable(typed), qPrintable(Events(page)));
-    QTRY_VERIFY2_WITH_TIMEOUT(Events(page).endsWith(QStringLiteral("end:") + typed), qPrintable(Events(page)),
+    QTRY_VERIFY2_WITH_TIMEOUT(chinese.match(FieldValue(page, QStringLiteral("#user"))).hasMatch(),
+                              qPrintable(FieldValue(page, QStringLiteral("#user")) + " / " +
+                                         CompositionEvents(page)),
                               10000);
+    const QString typed = FieldValue(page, QStringLiteral("#user"));
+    qInfo("committed %s after %s", qPrintable(typed), qPrintable(CompositionEvents(page)));
+    QTRY_VERIFY2_WITH_TIMEOUT(CompositionEvents(page).endsWith(QStringLiteral("end:") + typed),
+                              qPrintable(CompositionEvents(page)), 10000);
     QVERIFY(launcher->isVisible());
   }
 };

@@ -15,13 +15,6 @@ using namespace gametest;
 
 namespace {
 
-QString Events(QWebEnginePage* page) {
-  return EvalJs(page, QStringLiteral("(window.__composition || []).join('|')")).toString();
-}
-QString Value(QWebEnginePage* page, const QString& selector) {
-  return EvalJs(page, QStringLiteral("document.querySelector('%1').value").arg(selector)).toString();
-}
-
 // Counts the key presses that reach a widget.
 class KeyCounter : public QObject {
  public:
@@ -50,18 +43,18 @@ class InputMethodTest : public QObject {
     QVERIFY2(target != nullptr, "the page's field never took input-method text");
     SendPreedit(target, QStringLiteral("ni"));
     SendPreedit(target, QStringLiteral("ni hao"));
-    QTRY_VERIFY_WITH_TIMEOUT(Events(page).contains(QStringLiteral("update:ni hao")), 10000);
-    QVERIFY(Events(page).startsWith(QStringLiteral("start:")));
-    QCOMPARE(Value(page, selector), QStringLiteral("ni hao"));  // shown in place
+    QTRY_VERIFY_WITH_TIMEOUT(CompositionEvents(page).contains(QStringLiteral("update:ni hao")), 10000);
+    QVERIFY(CompositionEvents(page).startsWith(QStringLiteral("start:")));
+    QCOMPARE(FieldValue(page, selector), QStringLiteral("ni hao"));  // shown in place
     SendCommit(target, QStringLiteral("你好"));
-    QTRY_VERIFY_WITH_TIMEOUT(Events(page).endsWith(QStringLiteral("end:你好")), 10000);
-    QCOMPARE(Value(page, selector), QStringLiteral("你好"));
+    QTRY_VERIFY_WITH_TIMEOUT(CompositionEvents(page).endsWith(QStringLiteral("end:你好")), 10000);
+    QCOMPARE(FieldValue(page, selector), QStringLiteral("你好"));
     // A second word goes on after the first.
     SendPreedit(target, QStringLiteral("shi jie"));
-    QTRY_COMPARE_WITH_TIMEOUT(Value(page, selector), QStringLiteral("你好shi jie"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(FieldValue(page, selector), QStringLiteral("你好shi jie"), 10000);
     SendCommit(target, QStringLiteral("世界"));
-    QTRY_COMPARE_WITH_TIMEOUT(Value(page, selector), QStringLiteral("你好世界"), 10000);
-    QCOMPARE(Events(page).count(QStringLiteral("start:")), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(FieldValue(page, selector), QStringLiteral("你好世界"), 10000);
+    QCOMPARE(CompositionEvents(page).count(QStringLiteral("start:")), 2);
   }
 
  private slots:
@@ -103,7 +96,7 @@ class InputMethodTest : public QObject {
     QWidget* target = QApplication::focusWidget();
     QVERIFY(target);
     SendPreedit(target, QStringLiteral("zhong"));
-    QTRY_VERIFY_WITH_TIMEOUT(Events(browser->view()->page()).endsWith(QStringLiteral("update:zhong")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(CompositionEvents(browser->view()->page()).endsWith(QStringLiteral("update:zhong")), 10000);
     KeyCounter reached;
     target->installEventFilter(&reached);
     const struct {
@@ -119,7 +112,7 @@ class InputMethodTest : public QObject {
     target->removeEventFilter(&reached);
     QCOMPARE(reached.presses, 3);
     SendCommit(target, QStringLiteral("中"));
-    QTRY_COMPARE_WITH_TIMEOUT(Value(browser->view()->page(), QStringLiteral("#user")),
+    QTRY_COMPARE_WITH_TIMEOUT(FieldValue(browser->view()->page(), QStringLiteral("#user")),
                               QStringLiteral("你好世界中"), 10000);
     QVERIFY(launcher->isVisible());
   }

@@ -35,25 +35,12 @@ class LauncherTest : public QObject {
   DemoSiteProcess site;
   QString logPath;
   QTemporaryDir siteDir;
-  OpenPackage openPackage;
-  std::unique_ptr<CLauncherTranslucentDlg> frame;
+  LauncherRun frame;  // the launcher pair, opened from its package as start-up does
   std::unique_ptr<MessageRecorder> messages;
 
   std::string Global(const std::string& gameheader) {
     return "title=" + codepage::Utf8ToSystem("演示登录") + "\ngameheader=" + gameheader +
            "\ncloseMsg=" + codepage::Utf8ToSystem("确定要退出吗?") + "\n";
-  }
-
-  // Opens the package as start-up does and creates and shows the launcher pair.
-  bool Start(const FixturePackage& package, const std::string& startParameter = "") {
-    frame.reset();
-    if (!openPackage.Open(package)) return false;
-    QImage artwork;
-    if (!LoadBitmapFromPackage(TestConfig(), "config/main1.png", artwork)) return false;
-    frame = std::make_unique<CLauncherTranslucentDlg>(artwork, startParameter, TestConfig(), nullptr);
-    if (!frame->Create()) return false;
-    frame->show();
-    return QTest::qWaitForWindowExposed(frame.get());
   }
 
   CLauncherStandardDlg* Inner() { return frame->GetStandardDialog(); }
@@ -81,13 +68,12 @@ class LauncherTest : public QObject {
   void init() { messages = std::make_unique<MessageRecorder>(); }
 
   void cleanup() {
-    frame.reset();
-    openPackage.Close();
+    frame.Close();
     messages.reset();
   }
 
   void loginPageShowsOnlyWhenARealPageCompletes() {
-    QVERIFY(Start(LoginPackage("/game/enter", site.Url("/login"))));
+    QVERIFY(frame.Start(LoginPackage("/game/enter", site.Url("/login"))));
     QCOMPARE(Inner()->GetBrowsers().size(), std::size_t{1});
     CWebBrowserEx* browser = Inner()->GetBrowsers()[0];
     QCOMPARE(browser->controlId(), 150);
@@ -111,7 +97,7 @@ class LauncherTest : public QObject {
   }
 
   void theLoginPageIsInTheShapeAndTheShapeFollowsOnlyChanges() {
-    QVERIFY(Start(LoginPackage("/game/enter", site.Url("/login"))));
+    QVERIFY(frame.Start(LoginPackage("/game/enter", site.Url("/login"))));
     CWebBrowserEx* browser = Inner()->GetBrowsers()[0];
     QTRY_COMPARE_WITH_TIMEOUT(browser->size(), QSize(360, 220), kPageTimeout);
     const QRect page = browser->geometry();
@@ -135,7 +121,7 @@ class LauncherTest : public QObject {
 
   void serverLinkIsTakenCancelledAndBothWindowsClose() {
     const std::string game = site.Url("/game/enter?serverid=3&skey=1003");
-    QVERIFY(Start(LoginPackage("/game/enter", site.Url("/login?auto=" + Encoded(game)))));
+    QVERIFY(frame.Start(LoginPackage("/game/enter", site.Url("/login?auto=" + Encoded(game)))));
     QSignalSpy frameDone(frame.get(), &QDialog::finished);
     QTRY_VERIFY_WITH_TIMEOUT(!Inner()->GetGameUrl().empty(), kPageTimeout);
     QCOMPARE(Inner()->GetGameUrl(), game);
@@ -159,7 +145,7 @@ class LauncherTest : public QObject {
   void qqLoginLookAlikesAreNotTaken() {
     QFETCH(QString, which);
     QFETCH(QString, page);
-    QVERIFY(Start(LoginPackage("/game/enter", site.Url("/login?autoqq=" + which.toStdString()))));
+    QVERIFY(frame.Start(LoginPackage("/game/enter", site.Url("/login?autoqq=" + which.toStdString()))));
     // The QQ page carries the header in its query and loads; its own server link is then taken.
     QTRY_VERIFY_WITH_TIMEOUT(!Inner()->GetGameUrl().empty(), kPageTimeout);
     const QString taken = QString::fromStdString(Inner()->GetGameUrl());
@@ -170,7 +156,7 @@ class LauncherTest : public QObject {
   }
 
   void emptyGameHeaderTakesTheFirstNavigation() {
-    QVERIFY(Start(LoginPackage("", site.Url("/login"))));
+    QVERIFY(frame.Start(LoginPackage("", site.Url("/login"))));
     QTRY_VERIFY_WITH_TIMEOUT(!Inner()->GetGameUrl().empty(), kPageTimeout);
     QTRY_VERIFY(!frame->isVisible());
     // Only the first address is kept: a later navigation to another game address is refused.
@@ -190,7 +176,7 @@ class LauncherTest : public QObject {
                                 LinkSection(4, 20, 150, 300, 120,
                                             site.Url("/game/enter?serverid=9&skey=1009"))}))
         .Image("config/main1.png", BandedArtwork());
-    QVERIFY(Start(package));
+    QVERIFY(frame.Start(package));
     const auto& browsers = Inner()->GetBrowsers();
     QCOMPARE(browsers.size(), std::size_t{2});
     QCOMPARE(browsers[0]->controlId(), 150);
@@ -216,7 +202,7 @@ class LauncherTest : public QObject {
                                 LinkSection(4, 20, 150, 300, 120, site.Url("/pay"))}))
         .Image("config/main1.png", BandedArtwork());
     const std::string start = site.Url("/login?from=start");
-    QVERIFY(Start(package, start));
+    QVERIFY(frame.Start(package, start));
     QCOMPARE(std::string(Inner()->GetStartText()), start);
     for (CWebBrowserEx* browser : Inner()->GetBrowsers())
       QTRY_COMPARE_WITH_TIMEOUT(browser->view()->url().toString().toStdString(), start,
@@ -234,7 +220,7 @@ class LauncherTest : public QObject {
         .ButtonImages(1)
         .Image("config/2_d.png", SolidImage(40, 20, Qt::red))
         .Image("config/2_o.png", SolidImage(40, 20, Qt::red));
-    QVERIFY(Start(package));
+    QVERIFY(frame.Start(package));
     QCOMPARE(messages->seen.size(), std::size_t{1});
     QCOMPARE(messages->seen[0].text, std::string("读取图片失败"));
     QCOMPARE(messages->seen[0].caption, std::string("启动失败"));
@@ -261,7 +247,7 @@ class LauncherTest : public QObject {
   }
 
   void keysNeverCloseAndModifiedKeysAreConsumed() {
-    QVERIFY(Start(LoginPackage("/game/enter", site.Url("/login"))));
+    QVERIFY(frame.Start(LoginPackage("/game/enter", site.Url("/login"))));
     auto* sink = new KeySink(Inner());
     sink->setGeometry(0, 0, 10, 10);
     sink->show();
@@ -306,7 +292,7 @@ class LauncherTest : public QObject {
         .Image("config/main1.png", BandedArtwork())
         .ButtonImages(1)
         .ButtonImages(2);
-    QVERIFY(Start(package));
+    QVERIFY(frame.Start(package));
     auto* close = Inner()->findChild<CxSkinButton*>("control203");
     QVERIFY(close);
     QSignalSpy frameDone(frame.get(), &QDialog::finished);
@@ -337,7 +323,7 @@ class LauncherTest : public QObject {
     package.Settings(SettingsText(Global("/game/enter"), {LinkSection(2, 10, 250, 0, 0)}))
         .Image("config/main1.png", BandedArtwork())
         .ButtonImages(1);
-    QVERIFY(Start(package));
+    QVERIFY(frame.Start(package));
     auto* minimise = Inner()->findChild<CxSkinButton*>("control202");
     QVERIFY(minimise);
     QTest::mouseClick(minimise, Qt::LeftButton, {}, QPoint(5, 5));
@@ -350,10 +336,10 @@ class LauncherTest : public QObject {
     package.Settings(SettingsText(Global("/game/enter"), {LinkSection(5, 0, 0, 0, 0)}))
         .Image("config/main1.png", BandedArtwork());
     const std::string exact = "http://127.0.0.1:1/" + std::string(255 - 19, 'x');
-    QVERIFY(Start(package, exact));
+    QVERIFY(frame.Start(package, exact));
     QCOMPARE(std::string(Inner()->GetStartText()), exact);
-    frame.reset();
-    QVERIFY(Start(package, exact + "yyy"));
+    frame.Close();
+    QVERIFY(frame.Start(package, exact + "yyy"));
     QCOMPARE(std::string(frame->GetStartParameter()), exact);
   }
 };
