@@ -56,13 +56,21 @@ bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
   setGeometry(rect);
 
   webView = new QWebEngineView(this);
-  page = new CWebUIController(webView);
+  webView->setGeometry(0, 0, rect.width(), rect.height());
+  webView->setProperty("controlId", controlId);
+  AttachPage(new CWebUIController(webView));
+  // The engine's view gets the player's input in a child widget it makes later.
+  webView->installEventFilter(this);
+  for (QObject* child : webView->children()) child->installEventFilter(this);
+  show();
+  return true;
+}
+
+void CWebBrowser::AttachPage(CWebUIController* fresh) {
+  page = fresh;
   // Nothing white shows before the first real document; real documents get the usual white.
   page->setBackgroundColor(Qt::black);
   webView->setPage(page);
-  webView->setGeometry(0, 0, rect.width(), rect.height());
-  webView->setProperty("controlId", controlId);
-
   connect(page, &CWebUIController::NavigationRequested, this,
           [this](const QUrl& url, bool isMainFrame, bool* cancel) {
             PageNavigation facts;
@@ -71,9 +79,6 @@ bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
             facts.playerActed = PlayerActedRecently();
             emit BeforeNavigate2(url.toString(), cancel, facts);
           });
-  // The engine's view gets the player's input in a child widget it makes later.
-  webView->installEventFilter(this);
-  for (QObject* child : webView->children()) child->installEventFilter(this);
   connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
     if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus &&
         info.status() != QWebEngineLoadingInfo::LoadFailedStatus) {
@@ -94,8 +99,6 @@ bool CWebBrowser::Create(int controlId, const QRect& rect, QWidget* parent) {
             OnRenderProcessTerminated(static_cast<int>(status));
           });
   connect(page, &CWebUIController::PageFullScreenRequested, this, &CWebBrowser::PageFullScreenRequested);
-  show();
-  return true;
 }
 
 void CWebBrowser::OnFrameDocumentComplete(const QString& frameId, const QString& url) {
@@ -136,6 +139,15 @@ void CWebBrowser::OnRenderProcessTerminated(int status) {
     if (again) {
       const QUrl address = page->url().isEmpty() ? page->requestedUrl() : page->url();
       qCInfo(lcWeb) << "loading the page again after its renderer died:" << address;
+      // In a page of its own: the engine starts the dead renderer again for the old page, and the
+      // frames of a first document there can start without the page's scripts (no
+      // window.external, no relay) while its top document has them.
+      CWebUIController* old = page;
+      AttachPage(new CWebUIController(webView));
+      page->TakeOver(*old);
+      delete old;
+      delete document;
+      document = nullptr;
       page->load(address);
       return;
     }

@@ -74,8 +74,8 @@ class CWebBrowser : public QWidget, public IShapeSource {  // paints black until
   void DocumentComplete(const QString& url, bool topFrame, CWebPageDocument* document);
   // Connected with Qt::DirectConnection: set *cancel = true to refuse the navigation (page stays).
   void BeforeNavigate2(const QString& url, bool* cancel, const PageNavigation& facts);
-  // The page's renderer died; the page is loaded again unless it died too often (then a message
-  // box has said so).
+  // The page's renderer died; the page is loaded again, in a page of its own, unless it died too
+  // often (then a message box has said so).
   void RenderProcessGone();
   // The page asks for full screen (on) or leaves it; set *accepted when the host follows.
   void PageFullScreenRequested(bool on, bool* accepted);
@@ -93,6 +93,8 @@ class CWebBrowser : public QWidget, public IShapeSource {  // paints black until
   bool ShownFace(QImage* face) override;
 
  private:
+  // Makes `fresh` the view's page and follows its signals.
+  void AttachPage(CWebUIController* fresh);
   void OnUrlChanged(const QUrl& url);
   void OnRenderProcessTerminated(int status);
   void OnFrameDocumentComplete(const QString& frameId, const QString& url);
@@ -101,8 +103,8 @@ class CWebBrowser : public QWidget, public IShapeSource {  // paints black until
 
   int id = 0;
   QElapsedTimer lastPlayerInput;
-  bool pageDrawn = false;
-  bool asking = false;  // a question about another program's address is open  // the engine has drawn a document since the view was last shown
+  bool pageDrawn = false;  // the engine has drawn a document since the view was last shown
+  bool asking = false;  // a question about another program's address is open
   pagerules::CrashReload crashes;
   // The sub-frame documents of the page by frame id, while their frames hold them.
   QHash<QString, CWebPageDocument*> frameDocuments;

@@ -232,6 +232,15 @@ CWebUIController::~CWebUIController() = default;
 
 void CWebUIController::SetExternal(ClientCall* object) { external = object; }
 
+void CWebUIController::TakeOver(const CWebUIController& old) {
+  external = old.external;
+  trust = old.trust;
+  SetGamePage(old.gamePage);
+  silent = old.silent;
+  setAudioMuted(old.isAudioMuted());
+  if (old.connected) Connect();
+}
+
 void CWebUIController::SetHomeAddress(const QUrl& address) {
   trust.homeAddress = ToSystem(address.toString(QUrl::FullyEncoded));
 }

@@ -92,6 +92,9 @@ class CWebUIController : public QWebEnginePage {
   bool TakePointerLockGrant() { return std::exchange(pointerLockGranted, false); }
   // Called for every sub-frame address the engine requests (interceptor, navigations).
   void RecordFrameAddress(const QUrl& url);
+  // Takes over what the program told `old` (external object, trust, game page, silence, sound,
+  // installed policy), for a page that replaces it.
+  void TakeOver(const CWebUIController& old);
   // Installs the policy into documents created from now on; again = replaced, not doubled.
   void Connect();
   bool IsConnected() const { return connected; }

@@ -1,5 +1,7 @@
 // window.external: the four methods, their argument types, frames, early calls, hosts without an
 // external object or without a game window, and a flood of calls.
+#include <signal.h>
+
 #include <QElapsedTimer>
 #include <QWebChannel>
 #include <QWebEngineView>
@@ -314,6 +316,24 @@ class ExternalBridgeTest : public QObject {
                              20000);
   }
 
+  // The page comes back from its renderer's death with its bridge, in the top document and in
+  // its frames, every time; so does the next page started after it.
+  void aPageBackFromItsRenderersDeathKeepsItsBridge() {
+    for (int round = 0; round < 20; ++round) {
+      game.calls.clear();
+      auto browser = StartHost(&external, "/frames");
+      QTRY_VERIFY2_WITH_TIMEOUT(game.calls.size() == 3, qPrintable(QStringLiteral("round %1: %2").arg(round).arg(Tags())),
+                                20000);
+      QSignalSpy gone(browser.get(), &CWebBrowser::RenderProcessGone);
+      const qint64 pid = browser->view()->page()->renderProcessPid();
+      QVERIFY(pid > 0);
+      QCOMPARE(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+      QVERIFY(gone.wait(20000));
+      QTRY_VERIFY2_WITH_TIMEOUT(game.calls.size() == 6, qPrintable(QStringLiteral("round %1: %2").arg(round).arg(Tags())),
+                                20000);
+    }
+  }
+
   void floodOfCallsKeepsOrder() {
     QElapsedTimer timer;
     timer.start();
@@ -330,6 +350,16 @@ class ExternalBridgeTest : public QObject {
   }
 
  private:
+  QString Tags() const {
+    QStringList tags;
+    for (const auto& call : game.calls) {
+      QString text = QString::fromStdString(call.what);
+      for (const auto& arg : call.args) text += "/" + QString::fromStdString(arg.text);
+      tags << text;
+    }
+    return tags.join(',');
+  }
+
   std::unique_ptr<CWebBrowserEx> StartHost(ClientCall* object, const std::string& path,
                                            const std::vector<std::string>& markers = {}) {
     auto browser = std::make_unique<CWebBrowserEx>();
