@@ -98,6 +98,8 @@ bool CGameDialog::SetChatButtonImages(CxSkinButton* chatButton, bool blinkShown)
 }
 
 void CGameDialog::BlinkStep() {
+  // Hidden (boss key, tray, minimised) nothing shows the button: the blink goes on when it shows.
+  if (!isVisible() || isMinimized()) return;
   CxSkinButton* chatButton = FindButtonByType(game::kTypeGmChat);
   if (chatButton == nullptr || !SetChatButtonImages(chatButton, blinkPhase)) return;
   blinkPhase = !blinkPhase;

@@ -322,8 +322,11 @@ class StartupTest : public QObject {
       QTest::keyClick(box, Qt::Key_Return);
     });
     poll.start(10);
-    const platform::MessageBoxResult answer = ShowQtMessageBox(
-        {"Launcher", "确定要退出吗?", platform::MessageBoxButtons::OkCancel, nullptr});
+    platform::MessageBoxRequest question;
+    question.caption = "Launcher";
+    question.text = "确定要退出吗?";
+    question.buttons = platform::MessageBoxButtons::OkCancel;
+    const platform::MessageBoxResult answer = ShowQtMessageBox(question);
     QVERIFY(answer == platform::MessageBoxResult::Cancel);
     QCOMPARE(title, QString("Launcher"));
     QCOMPARE(text, QString::fromUtf8("确定要退出吗?"));
@@ -337,8 +340,10 @@ class StartupTest : public QObject {
       box->button(QMessageBox::Ok)->click();
     });
     poll.start(10);
-    QVERIFY(ShowQtMessageBox({"启动失败", "读取图片失败", platform::MessageBoxButtons::Ok, nullptr}) ==
-            platform::MessageBoxResult::Ok);
+    platform::MessageBoxRequest failure;
+    failure.caption = "启动失败";
+    failure.text = "读取图片失败";
+    QVERIFY(ShowQtMessageBox(failure) == platform::MessageBoxResult::Ok);
   }
 };
 

@@ -520,25 +520,26 @@ navigator.mediaDevices.getDisplayMedia({video: true})
   void deadRenderersReloadUntilTheyDieTooOften() {
     MessageAnswers boxes;
     auto browser = Start("/plain", {});
-    QWebEnginePage* page = browser->view()->page();
+    // Each reload after a death comes in a fresh engine page.
+    const auto page = [&] { return browser->view()->page(); };
     QSignalSpy complete(browser.get(), &CWebBrowser::DocumentComplete);
     QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), 20000);
     for (int death = 1; death <= 3; ++death) {
       complete.clear();
-      const qint64 pid = page->renderProcessPid();
+      const qint64 pid = page()->renderProcessPid();
       QVERIFY(pid > 0);
       QCOMPARE(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
       QVERIFY2(complete.wait(30000), qPrintable(QStringLiteral("no reload after death %1").arg(death)));
       QCOMPARE(complete.last().at(0).toString(), QString::fromStdString(server->Url("/plain")));
-      QTRY_VERIFY_WITH_TIMEOUT(page->renderProcessPid() > 0 && page->renderProcessPid() != pid, 20000);
+      QTRY_VERIFY_WITH_TIMEOUT(page()->renderProcessPid() > 0 && page()->renderProcessPid() != pid, 20000);
       QVERIFY(boxes.seen.empty());
     }
     complete.clear();
-    QCOMPARE(::kill(static_cast<pid_t>(page->renderProcessPid()), SIGKILL), 0);
+    QCOMPARE(::kill(static_cast<pid_t>(page()->renderProcessPid()), SIGKILL), 0);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.seen.size(), std::size_t{1}, 30000);
     QCOMPARE(QString::fromStdString(boxes.seen[0].caption), QStringLiteral("游戏"));
     QVERIFY(QString::fromStdString(boxes.seen[0].text).contains(QStringLiteral("停止重新加载")));
-    QVERIFY(!page->isLoading());
+    QVERIFY(!page()->isLoading());
     QVERIFY(complete.isEmpty());
   }
 

@@ -105,12 +105,17 @@ class LauncherTest : public QObject {
     const QPoint right = page.topLeft() + QPoint(300, 110);
     // The dark page shows and takes the mouse wherever it is not black.
     QTRY_VERIFY_WITH_TIMEOUT(Inner()->mask().contains(left) && Inner()->mask().contains(right), kPageTimeout);
-    // At rest the shape is not worked out again: an interval in which the page draws nothing.
+    // At rest the shape is not worked out again: once the page has settled there are intervals of
+    // two seconds without a rebuild, which a periodic rebuild would never leave. (A busy machine
+    // may still deliver the page's last paints late, so the first interval need not be quiet.)
     QTRY_VERIFY_WITH_TIMEOUT(!browser->view()->page()->isLoading(), kPageTimeout);
-    QTest::qWait(500);
-    const int updates = Inner()->ShapeUpdates();
-    QTest::qWait(2000);
-    QCOMPARE(Inner()->ShapeUpdates(), updates);
+    bool quiet = false;
+    for (int interval = 0; interval < 10 && !quiet; ++interval) {
+      const int updates = Inner()->ShapeUpdates();
+      QTest::qWait(2000);
+      quiet = Inner()->ShapeUpdates() == updates;
+    }
+    QVERIFY(quiet);
     // Black the page then shows is the frame's: the shape follows the page's change.
     browser->view()->page()->runJavaScript(QStringLiteral(
         "document.body.insertAdjacentHTML('beforeend', '<div style=\"position:fixed;left:0;top:0;"
