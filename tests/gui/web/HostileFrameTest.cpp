@@ -122,7 +122,7 @@ class HostileFrameTest : public QObject {
     auto browser = Start("/portal", {});
     QSignalSpy complete(browser.get(), &CWebBrowser::DocumentComplete);
     // The game frame's sentinel comes after every attempt of the advertisement.
-    QTRY_COMPARE_WITH_TIMEOUT(game.calls.size(), std::size_t{1}, 30000);
+    QTRY_VERIFY2_WITH_TIMEOUT(game.calls.size() == 1, qPrintable(PortalState(browser.get())), 30000);
     QCOMPARE(QString::fromStdString(game.calls[0].args.at(1).text), QStringLiteral("game"));
     QCOMPARE(EvalJs(browser->view()->page(), "window.adState").toString(), QStringLiteral("ad:done"));
     QVERIFY(Popups().empty());
@@ -159,7 +159,7 @@ class HostileFrameTest : public QObject {
       return seen;
     };
     QTRY_VERIFY2_WITH_TIMEOUT(tags().contains("method") && tags().contains("event") && tags().contains("game"),
-                              qPrintable(tags().join(',')), 30000);
+                              qPrintable(tags().join(',') + " " + PortalState(browser.get())), 30000);
     QVERIFY(!tags().contains("raw"));  // without the page's secret nothing passes
   }
 
@@ -197,6 +197,16 @@ class HostileFrameTest : public QObject {
   }
 
  private:
+  // What the portal page got to, for a failure's message: the advertisement's report and whether
+  // the game's frame has the client's methods.
+  static QString PortalState(CWebBrowser* browser) {
+    return EvalJs(browser->view()->page(),
+                  "'adState=' + String(window.adState) + ' game frame external=' + (function () {"
+                  "  try { return typeof document.getElementById('game').contentWindow.external.JsCallClient; }"
+                  "  catch (e) { return String(e); } })()")
+        .toString();
+  }
+
   std::unique_ptr<CWebBrowserEx> Start(const std::string& path, const std::vector<std::string>& hosts) {
     auto browser = std::make_unique<CWebBrowserEx>();
     HostedPageParams params;
