@@ -66,6 +66,16 @@ wait_for() {
     sleep 0.2
   done
 }
+shot=0
+# Saves the screen as run/PREFIX-N.png with the capture COMMAND (given the file last) and says
+# what it shows.
+save_shot() {
+  local prefix=$1 what=$2
+  shift 2
+  shot=$((shot + 1))
+  "$@" "$RUN/$prefix-$shot.png"
+  echo "  run/$prefix-$shot.png: $what"
+}
 site_logged() { grep -q "\"path\":\"$1\"" "$RUN/site-log.jsonl" 2>/dev/null; }
 game_or_gone() { site_logged /play/game || ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
 # After the launcher's screenshot: the game window on server 12 and, once the GM has written, its
@@ -135,12 +145,7 @@ if [ "$WAYLAND" = 1 ]; then
   (cd "$RUN" && QT_QPA_PLATFORM=wayland exec "$PROGRAM" "$SITE/login?delay=5000&auto=$ENTER") \
     >"$RUN/program.log" 2>&1 &
   PROGRAM_PID=$!
-  shot=0
-  wayland_shot() {
-    shot=$((shot + 1))
-    grim "$RUN/screenshot-wayland-$shot.png"
-    echo "  run/screenshot-wayland-$shot.png: $1"
-  }
+  wayland_shot() { save_shot screenshot-wayland "$1" grim; }
   echo "Program running under a headless sway ($WAYLAND_DISPLAY); screenshots:"
   wait_for 30 site_logged /login && sleep 3
   wayland_shot "launcher with the login and server list"
@@ -182,12 +187,7 @@ fi
 (cd "$RUN" && exec "$PROGRAM" "$SITE/login?delay=5000&auto=$ENTER") >"$RUN/program.log" 2>&1 &
 PROGRAM_PID=$!
 
-shot=0
-screenshot() {
-  shot=$((shot + 1))
-  import -window root "$RUN/$SHOT_NAME-$shot.png"
-  echo "  run/$SHOT_NAME-$shot.png: $1"
-}
+screenshot() { save_shot "$SHOT_NAME" "$1" import -window root; }
 echo "Program running under Xvfb on $DISPLAY; screenshots:"
 if timeout 60 xdotool search --sync --onlyvisible --pid "$PROGRAM_PID" >/dev/null 2>&1; then
   # The login page is on the screen once its server lamps (a green the artwork never has) show.

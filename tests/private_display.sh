@@ -1,5 +1,6 @@
 # Sourced by test scripts that need an X display of their own: the server picks a free display
-# number, so runs beside other tests never share one.
+# number, so runs beside other tests never share one. Scripts with a waiting rule of their own
+# define wait_for after sourcing this.
 
 # Starts Xvfb with its files in DIR; sets xvfb_pid and DISPLAY.
 start_private_display() {
@@ -25,4 +26,14 @@ stop_private_display() {
   kill "$xvfb_pid" 2>/dev/null || true
   wait "$xvfb_pid" 2>/dev/null || true
   xvfb_pid=""
+}
+
+# Waits up to 30 s for a command to succeed.
+wait_for() {
+  for _ in $(seq 1 300); do
+    if "$@" >/dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  echo "timed out waiting for: $*"
+  return 1
 }

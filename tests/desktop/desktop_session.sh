@@ -25,16 +25,6 @@ trap cleanup EXIT
 start_private_display "$work"
 pids+=("$xvfb_pid")
 export XDG_SESSION_TYPE=x11
-
-# Waits up to 30 s for a command to succeed.
-wait_for() {
-  for _ in $(seq 1 300); do
-    if "$@" >/dev/null 2>&1; then return 0; fi
-    sleep 0.1
-  done
-  echo "timed out waiting for: $*"
-  return 1
-}
 mkdir -p "$work/config"
 XDG_CONFIG_HOME=$work/config openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)

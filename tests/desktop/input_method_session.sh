@@ -32,16 +32,6 @@ trap cleanup EXIT
 . "$(dirname "$0")/../private_display.sh"
 start_private_display "$work"
 
-# Waits up to 30 s for a command to succeed.
-wait_for() {
-  for _ in $(seq 1 300); do
-    if "$@" >/dev/null 2>&1; then return 0; fi
-    sleep 0.1
-  done
-  echo "timed out waiting for: $*"
-  return 1
-}
-
 # The daemon and Qt's frontend find each other through these folders and the bus.
 export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"

@@ -121,6 +121,15 @@ inline std::string LinkSection(int type, int x, int y, int width, int height,
   return text;
 }
 
+// A package whose launcher shows one page, `address`, in a 360×220 link at (20, 40) over banded
+// artwork; `globalLines` are the [global] section's lines.
+inline FixturePackage LoginPagePackage(const std::string& globalLines, const std::string& address) {
+  FixturePackage package;
+  package.Settings(SettingsText(globalLines, {LinkSection(4, 20, 40, 360, 220, address)}))
+      .Image("config/main1.png", BandedArtwork());
+  return package;
+}
+
 // Records every message box and answers from a queue (OK when it runs dry).
 // Records the keys that reach it.
 class KeySink : public QWidget {

@@ -81,13 +81,8 @@ class InputMethodTest : public QObject {
 
   void loginPageTakesComposedText() {
     MessageRecorder messages;
-    FixturePackage package;
-    package
-        .Settings(SettingsText("title=t\ngameheader=/game/enter\n",
-                               {LinkSection(4, 20, 40, 360, 220, site.Url("/login"))}))
-        .Image("config/main1.png", BandedArtwork());
     LauncherRun launcher;
-    QVERIFY(launcher.Start(package));
+    QVERIFY(launcher.Start(LoginPagePackage("title=t\ngameheader=/game/enter\n", site.Url("/login"))));
     CWebBrowserEx* browser = launcher->GetStandardDialog()->GetBrowsers()[0];
     QTRY_VERIFY_WITH_TIMEOUT(browser->isVisible() && !browser->view()->page()->isLoading(), kPageTimeoutMs);
     ComposeChinese(browser, QStringLiteral("#user"));

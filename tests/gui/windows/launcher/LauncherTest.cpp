@@ -52,10 +52,7 @@ class LauncherTest : public QObject {
   }
 
   FixturePackage LoginPackage(const std::string& gameheader, const std::string& address) {
-    FixturePackage package;
-    package.Settings(SettingsText(Global(gameheader), {LinkSection(4, 20, 40, 360, 220, address)}))
-        .Image("config/main1.png", BandedArtwork());
-    return package;
+    return LoginPagePackage(Global(gameheader), address);
   }
 
  private slots:
