@@ -10,7 +10,7 @@
 #include "skin/ShapeSource.h"
 
 namespace {
-// How soon after a control repainted the shape follows: one update for a burst of frames.
+// A burst of frames (an animated page) changes the shape at most this often.
 constexpr int kShapeSettleMs = 150;
 }  // namespace
 
@@ -22,7 +22,11 @@ CStandardDialog::CStandardDialog(int templateId, QRgb colourKey, QWidget* parent
   repaintTimer = new QTimer(this);
   repaintTimer->setSingleShot(true);
   repaintTimer->setInterval(kShapeSettleMs);
-  connect(repaintTimer, &QTimer::timeout, this, &CStandardDialog::UpdateInputMask);
+  connect(repaintTimer, &QTimer::timeout, this, [this] {
+    if (!repaintedSinceMask) return;
+    repaintTimer->start();
+    UpdateInputMask();
+  });
   UpdateInputMask();
 }
 
@@ -104,7 +108,15 @@ bool CStandardDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CStandardDialog::ScheduleAfterRepaint() {
-  if (isVisible() && !repaintTimer->isActive()) repaintTimer->start();
+  if (!isVisible()) return;
+  if (repaintTimer->isActive()) {
+    repaintedSinceMask = true;
+    return;
+  }
+  // The first frame after a quiet spell is followed at once: black a page has just drawn would
+  // otherwise show until the burst is over. Later frames of the burst wait for the timer.
+  repaintTimer->start();
+  ScheduleInputMask();
 }
 
 void CStandardDialog::resizeEvent(QResizeEvent* event) {
@@ -137,7 +149,7 @@ void CStandardDialog::UpdateInputMask() {
   if (updatingMask) return;
   updatingMask = true;
   ++shapeUpdates;
-  repaintTimer->stop();
+  repaintedSinceMask = false;
   QRegion shown;
   for (QObject* object : children()) {
     auto* child = qobject_cast<QWidget*>(object);

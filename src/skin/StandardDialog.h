@@ -70,7 +70,8 @@ class CStandardDialog : public QDialog {
  private:
   // The mask is brought up to date once the current burst of child changes is over.
   void ScheduleInputMask();
-  // A control repainted: the mask follows, at most every kShapeSettleMs.
+  // A control repainted: the mask follows at once after a quiet spell, then at most every
+  // kShapeSettleMs while the control goes on repainting.
   void ScheduleAfterRepaint();
   void Watch(QObject* object);
   void CloseOwner();
@@ -84,6 +85,7 @@ class CStandardDialog : public QDialog {
   bool updatingMask = false;  // grabbing a control sends it events that would ask again
   QRegion currentMask;
   QTimer* repaintTimer = nullptr;
+  bool repaintedSinceMask = false;
   int shapeUpdates = 0;
   bool embedded = false;
 };
