@@ -14,12 +14,14 @@ namespace {
 
 const char kGameMarker[] = "/play/game";
 
-// The game's frame: answers isReady, and calls the client when the top page asks it to.
+// The game's frame: answers isReady, and calls the client when the top page asks it to. It
+// tells the top page when it listens: a message sent to a frame still loading is lost.
 const char kGameFrame[] = R"HTML(<!DOCTYPE html><html><body><script>
 function isReady() { return 'ready'; }
 window.addEventListener('message', function (e) {
   if (e.data === 'sentinel') window.external.JsCallClient('1', 'game');
 });
+window.top.postMessage('game:listening', '*');
 </script></body></html>)HTML";
 
 // Every way an advertisement might try to reach the client, all within one task; then it says so.
@@ -76,11 +78,18 @@ class HostileFrameTest : public QObject {
     server = std::make_unique<TestHttpServer>();
     const std::string ad = server->Url("/ads/ad", "localhost");
     const std::string ad2 = server->Url("/ads/ad2#/play/game/?sid=9999", "localhost");
+    // The game's frame gets its sentinel once the advertisement is done and the frame listens,
+    // in whichever order the two frames (in processes of their own) get there.
     const std::string relayTop =
-        "<script>addEventListener('message', function (e) {"
+        "<script>var gameListens = false, sentinelSent = false;"
+        "function sentinel() {"
+        "  if (!window.adState || !gameListens || sentinelSent) return;"
+        "  sentinelSent = true;"
+        "  document.getElementById('game').contentWindow.postMessage('sentinel', '*'); }"
+        "addEventListener('message', function (e) {"
+        "  if (e.data === 'game:listening') { gameListens = true; sentinel(); }"
         "  if (e.data === 'ad:done' || e.data === 'reloads:done' || e.data === 'asked') {"
-        "    window.adState = e.data;"
-        "    document.getElementById('game').contentWindow.postMessage('sentinel', '*'); } });</script>";
+        "    window.adState = e.data; sentinel(); } });</script>";
     server->Page("/portal", "<!DOCTYPE html><html><head><title>龙域传说</title></head><body style='margin:0'>" +
                                 relayTop + "<iframe id='ad' src='" + ad +
                                 "' style='border:0;width:400px;height:300px'></iframe>"
@@ -201,7 +210,8 @@ class HostileFrameTest : public QObject {
   // the game's frame has the client's methods.
   static QString PortalState(CWebBrowser* browser) {
     return EvalJs(browser->view()->page(),
-                  "'adState=' + String(window.adState) + ' game frame external=' + (function () {"
+                  "'adState=' + String(window.adState) + ' game frame listens=' + gameListens +"
+                  "' sentinel sent=' + sentinelSent + ' game frame external=' + (function () {"
                   "  try { return typeof document.getElementById('game').contentWindow.external.JsCallClient; }"
                   "  catch (e) { return String(e); } })()")
         .toString();
