@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
+#include <QWebEngineHistory>
 #include <QWebEngineQuotaRequest>
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineView>
@@ -17,6 +18,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
+#include <algorithm>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -130,9 +132,9 @@ void ExternalBridge::deliver(const QJsonArray& calls, const QString& frameUrl, b
   // A local file's document never reaches the program, whatever loaded it.
   if (owner->url().isLocalFile() || owner->url().scheme() == QLatin1String("file")) return;
   if (!owner->TrustsCaller(frameUrl, fromTop)) {
-    qCInfo(lcWeb) << "window.external calls of an untrusted document dropped:"
-                  << (fromTop ? owner->url().toString() : frameUrl);
-    emit callsRefused(fromTop ? owner->url().toString() : frameUrl);
+    const QString caller = fromTop ? owner->TopAddressText() : frameUrl;
+    qCInfo(lcWeb) << "window.external calls of an untrusted document dropped:" << caller;
+    emit callsRefused(caller);
     return;
   }
   pending.push_back(calls);
@@ -272,26 +274,41 @@ bool CWebUIController::KnowsFrameAddress(const QString& frameUrl) const {
   return framePlaces.count(pagerules::PlaceOf(encoded.toStdString())) != 0;
 }
 
+pagerules::TopDocument CWebUIController::TopDocument() const {
+  return {ToSystem(url().toString(QUrl::FullyEncoded)),
+          ToSystem(history()->currentItem().url().toString(QUrl::FullyEncoded))};
+}
+
+QString CWebUIController::TopAddressText() const {
+  const QUrl shown = url();
+  const QUrl entry = history()->currentItem().url();
+  if (entry.isEmpty() || entry == shown) return shown.toString();
+  return shown.toString() + QStringLiteral(" (history entry ") + entry.toString() + QLatin1Char(')');
+}
+
 bool CWebUIController::TrustsCaller(const QString& frameUrl, bool fromTop) const {
-  const std::string top = ToSystem(url().toString(QUrl::FullyEncoded));
-  if (fromTop) return pagerules::IsTrustedTop(trust, top);
+  if (fromTop) return pagerules::IsTrustedTop(trust, TopDocument());
   if (!KnowsFrameAddress(frameUrl)) return false;
-  return pagerules::IsTrustedFrame(trust, top, ToSystem(QUrl(frameUrl).toString(QUrl::FullyEncoded)));
+  return pagerules::IsTrustedFrame(trust, TopDocument(), ToSystem(QUrl(frameUrl).toString(QUrl::FullyEncoded)));
 }
 
 bool CWebUIController::TrustsOrigin(const QUrl& origin) const {
-  const std::string top = ToSystem(url().toString(QUrl::FullyEncoded));
+  const pagerules::TopDocument document = TopDocument();
   const std::string asked = ToSystem(origin.toString(QUrl::FullyEncoded));
-  if (pagerules::IsTrustedTop(trust, top) && pagerules::IsSameSite(top, asked)) return true;
-  if (pagerules::IsTrustedFrame(trust, top, asked)) return true;
-  // A frame trusted by the marker in its path: an origin of a loaded frame address that holds one.
   const QString wanted = OriginText(origin);
-  for (const std::string& place : framePlaceOrder) {
-    if (OriginText(QUrl(QString::fromStdString(place))) == wanted &&
-        pagerules::IsTrustedFrame(trust, top, place))
-      return true;
-  }
-  return false;
+  const auto trustedUnder = [&](std::string_view top) {
+    if (pagerules::IsTrustedTop(trust, top) && pagerules::IsSameSite(top, asked)) return true;
+    if (pagerules::IsTrustedFrame(trust, top, asked)) return true;
+    // A frame trusted by the marker in its path: an origin of a loaded frame address that holds one.
+    for (const std::string& place : framePlaceOrder) {
+      if (OriginText(QUrl(QString::fromStdString(place))) == wanted &&
+          pagerules::IsTrustedFrame(trust, top, place))
+        return true;
+    }
+    return false;
+  };
+  const std::vector<std::string_view> judged = pagerules::JudgedAddresses(document);
+  return std::all_of(judged.begin(), judged.end(), trustedUnder);
 }
 
 void CWebUIController::OnFeaturePermissionRequested(const QUrl& origin, Feature feature) {
@@ -368,7 +385,7 @@ bool CWebUIController::acceptNavigationRequest(const QUrl& url, NavigationType t
     qCInfo(lcWeb) << "navigation to a foreign scheme refused:" << url << "main frame" << isMainFrame;
     // The engine never hands it on. In a game or chat page it asks here only for the player's
     // own click; the host then asks the player, when the top document is trusted.
-    if (gamePage && pagerules::IsTrustedTop(trust, ToSystem(this->url().toString(QUrl::FullyEncoded))))
+    if (gamePage && pagerules::IsTrustedTop(trust, TopDocument()))
       QMetaObject::invokeMethod(this, [this, url] { emit ExternalProgramRequested(url); }, Qt::QueuedConnection);
     return false;
   }

@@ -76,11 +76,15 @@ class CWebUIController : public QWebEnginePage {
   // The address the program loads in this page: its site is the page's own.
   void SetHomeAddress(const QUrl& address);
   // Whether a call from the top document (`fromTop`) or from the sub-frame document loaded from
-  // `frameUrl` may act. Decided from the engine's addresses: the top document's current one, and
+  // `frameUrl` may act. Decided from the engine's addresses: the top document's (TopDocument), and
   // for a frame only an address the engine has loaded as a sub-frame of this page.
   bool TrustsCaller(const QString& frameUrl, bool fromTop) const;
   // Whether a security origin ("scheme://host:port") belongs to a trusted document of this page.
   bool TrustsOrigin(const QUrl& origin) const;
+  // What the engine says of the top document (system code page).
+  pagerules::TopDocument TopDocument() const;
+  // Both of them for a log line, the entry only when it differs.
+  QString TopAddressText() const;
   // Whether the engine has loaded this address (its place) as a sub-frame document of this page.
   bool KnowsFrameAddress(const QString& frameUrl) const;
   // Game and chat pages: media plays without a gesture, pointer lock and clipboard writes are

@@ -154,6 +154,24 @@ bool IsTrustedFrame(const TrustRule& rule, std::string_view topAddress, std::str
   return IsTrustedTop(rule, topAddress) && IsSameSite(topAddress, frameAddress);
 }
 
+std::vector<std::string_view> JudgedAddresses(const TopDocument& top) {
+  std::vector<std::string_view> judged{top.shown};
+  if (IsWebAddress(top.entry) && top.entry != top.shown) judged.push_back(top.entry);
+  return judged;
+}
+
+bool IsTrustedTop(const TrustRule& rule, const TopDocument& top) {
+  const std::vector<std::string_view> judged = JudgedAddresses(top);
+  return std::all_of(judged.begin(), judged.end(),
+                     [&](std::string_view address) { return IsTrustedTop(rule, address); });
+}
+
+bool IsTrustedFrame(const TrustRule& rule, const TopDocument& top, std::string_view frameAddress) {
+  const std::vector<std::string_view> judged = JudgedAddresses(top);
+  return std::all_of(judged.begin(), judged.end(),
+                     [&](std::string_view address) { return IsTrustedFrame(rule, address, frameAddress); });
+}
+
 bool IsPageNavigationAllowed(std::string_view address) {
   static const std::array<const char*, 5> kAllowed = {"http", "https", "about", "data", "blob"};
   const std::string scheme = SchemeOf(address);

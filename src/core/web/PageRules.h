@@ -47,6 +47,20 @@ bool IsTrustedTop(const TrustRule& rule, std::string_view topAddress);
 // its host is trusted, or it is of the same site as a trusted top document.
 bool IsTrustedFrame(const TrustRule& rule, std::string_view topAddress, std::string_view frameAddress);
 
+// What the engine says of the top document: the address it shows and its history's current entry.
+// While a load is pending one of them may already name the next document, not the one that runs:
+// the shown address for a load the program asked for, the entry for a back or forward load.
+struct TopDocument {
+  std::string shown;
+  std::string entry;
+};
+// The addresses the running top document is judged by: both, the entry only when it is a web
+// address (before the first web document it is empty or about:blank and names nothing to judge).
+std::vector<std::string_view> JudgedAddresses(const TopDocument& top);
+// IsTrustedTop and IsTrustedFrame for every judged address of the top document.
+bool IsTrustedTop(const TrustRule& rule, const TopDocument& top);
+bool IsTrustedFrame(const TrustRule& rule, const TopDocument& top, std::string_view frameAddress);
+
 // Whether two http(s) addresses are of the same site (registrable domain).
 bool IsSameSite(std::string_view a, std::string_view b);
 

@@ -13,11 +13,13 @@
 #include <QtTest>
 #include <deque>
 #include <functional>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -41,8 +43,9 @@ class TestHttpServer {
  public:
   TestHttpServer() {
     server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-      std::lock_guard<std::mutex> lock(mutex);
+      std::unique_lock<std::mutex> lock(mutex);
       ++hits[request.path];
+      released.wait(lock, [&] { return held.count(request.path) == 0; });
       const auto page = pages.find(request.path);
       if (page == pages.end()) {
         response.status = 404;
@@ -63,6 +66,11 @@ class TestHttpServer {
     thread = std::thread([this] { server.listen_after_bind(); });
   }
   ~TestHttpServer() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      held.clear();
+    }
+    released.notify_all();
     server.stop();
     thread.join();
   }
@@ -77,6 +85,18 @@ class TestHttpServer {
     pages[path] = content;
     types[path] = type;
     headers[path] = extraHeaders;
+  }
+  // Requests for the path are answered only after Release: a load the server holds open.
+  void Hold(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex);
+    held.insert(path);
+  }
+  void Release(const std::string& path) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      held.erase(path);
+    }
+    released.notify_all();
   }
   int Hits(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -94,6 +114,8 @@ class TestHttpServer {
   std::mutex mutex;
   std::map<std::string, std::string> pages;
   std::map<std::string, int> hits;
+  std::set<std::string> held;
+  std::condition_variable released;
   std::map<std::string, std::string> types;
   std::map<std::string, std::vector<std::pair<std::string, std::string>>> headers;
   int port = 0;

@@ -58,6 +58,15 @@ const char kLanding[] = R"HTML(<!DOCTYPE html><html><body><script>
 try { window.external.JsCallClient('1', 'landing'); } catch (e) {}
 </script></body></html>)HTML";
 
+// An advertisement's page that has taken the top and keeps knocking.
+const char kKnockingTop[] = R"HTML(<!DOCTYPE html><html><body><script>
+setInterval(function () { try { window.external.JsCallClient('1', 'knock'); } catch (e) {} }, 10);
+</script></body></html>)HTML";
+
+const char kGameTop[] = R"HTML(<!DOCTYPE html><html><body><script>
+window.external.JsCallClient('1', 'game top');
+</script></body></html>)HTML";
+
 const char kReloadingAd[] = R"HTML(<!DOCTYPE html><html><body><script>
 var n = Number(sessionStorage.getItem('reloads') || 0);
 if (n < 200) { sessionStorage.setItem('reloads', String(n + 1)); location.reload(); }
@@ -102,6 +111,11 @@ class HostileFrameTest : public QObject {
     server->Page("/ads/reload", kReloadingAd);
     server->Page("/ads/prompt", kPromptingAd);
     server->Page("/popup", "<html><body>popup</body></html>");
+    server->Page("/ads/knock", kKnockingTop);
+    server->Page("/to-knock", "<!DOCTYPE html><html><body style='margin:0'><div style='width:400px;height:300px' "
+                              "onclick=\"location.href='" + server->Url("/ads/knock", "localhost") +
+                              "'\"></div></body></html>");
+    server->Page("/play/game/top", kGameTop);
     server->Page("/reloads", "<!DOCTYPE html><html><body>" + relayTop + "<iframe id='game' src='/play/game/frame'>"
                              "</iframe><iframe src='" + server->Url("/ads/reload", "localhost") +
                              "'></iframe></body></html>");
@@ -151,11 +165,36 @@ class HostileFrameTest : public QObject {
     // page there is not the game's and reaches nothing either.
     QObject* bridge = Bridge(browser.get());
     QSignalSpy refused(bridge, SIGNAL(callsRefused(QString)));
-    QVERIFY(ClickPageUntil(browser.get(), QPoint(50, 50), [&] {
-      return browser->view()->page()->url().path() == QLatin1String("/ads/landing");
-    }));
+    // Clicking stops once the new document is asked for: a click while it loads would start the
+    // load again, and on a busy machine that could go on for ever.
+    QVERIFY(ClickPageUntil(browser.get(), QPoint(50, 50), [&] { return server->Hits("/ads/landing") > 0; }));
+    QTRY_COMPARE_WITH_TIMEOUT(browser->view()->page()->url().path(), QStringLiteral("/ads/landing"), 30000);
     QTRY_VERIFY_WITH_TIMEOUT(!refused.isEmpty() && refused.last().at(0).toString().contains("/ads/landing"), 30000);
     QCOMPARE(game.calls.size(), std::size_t{1});
+  }
+
+  // While a load the program asked for is pending, the document before it still runs (and the
+  // engine may already show the new address): an advertisement that took the top reaches nothing
+  // meanwhile, and the game's document, once there, is trusted from its first call.
+  void anAdvertisementOnTopReachesNothingWhileTheGameLoads() {
+    auto browser = Start("/to-knock", {});
+    QObject* bridge = Bridge(browser.get());
+    QSignalSpy refused(bridge, SIGNAL(callsRefused(QString)));
+    QVERIFY(ClickPageUntil(browser.get(), QPoint(50, 50), [&] { return server->Hits("/ads/knock") > 0; }));
+    QTRY_VERIFY_WITH_TIMEOUT(!refused.isEmpty() && refused.last().at(0).toString().contains("/ads/knock"), 30000);
+
+    server->Hold("/play/game/top");
+    browser->Navigate(server->Url("/play/game/top"));
+    QTRY_COMPARE_WITH_TIMEOUT(server->Hits("/play/game/top"), 1, 30000);
+    // The knocks go on while the game's page is held back, and every one is refused.
+    const qsizetype before = refused.size();
+    QTRY_VERIFY_WITH_TIMEOUT(refused.size() >= before + 20, 30000);
+    QVERIFY(game.calls.empty());
+
+    server->Release("/play/game/top");
+    QTRY_VERIFY_WITH_TIMEOUT(!game.calls.empty(), 30000);
+    QCOMPARE(game.calls.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(game.calls[0].args.at(1).text), QStringLiteral("game top"));
   }
 
   void trustedHostsLetANamedHostIn() {

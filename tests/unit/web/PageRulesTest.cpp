@@ -77,6 +77,37 @@ TEST(TopTrust, FollowsTheHomeSiteTrustedHostsAndMarkers) {
   EXPECT_FALSE(IsTrustedTop(TrustRule{}, "http://127.0.0.1:8000/"));  // nothing handed over
 }
 
+// While a load is pending the engine's two addresses of the top document differ, and only one
+// of them is the document that runs: it must be trusted whichever one it is.
+TEST(TopTrust, APendingLoadIsJudgedByBothAddresses) {
+  const TrustRule rule = Rule();
+  const struct {
+    const char* shown;
+    const char* entry;
+    bool trusted;
+  } cases[] = {
+      {"http://portal.game.cn/play", "http://portal.game.cn/play", true},
+      {"http://portal.game.cn/play", "http://portal.game.cn/other", true},  // game to game
+      // The program loads the game while an advertisement that took the top still runs.
+      {"http://portal.game.cn/play", "http://ads.example.com/landing", false},
+      // Back from the game towards the advertisement: the entry is already the advertisement.
+      {"http://ads.example.com/landing", "http://portal.game.cn/play", false},
+      // Before the first web document the entry names nothing.
+      {"http://portal.game.cn/play", "", true},
+      {"http://portal.game.cn/play", "about:blank", true},
+      {"http://ads.example.com/landing", "", false},
+      {"about:blank", "http://portal.game.cn/play", false},
+  };
+  for (const auto& c : cases) {
+    const TopDocument top{c.shown, c.entry};
+    EXPECT_EQ(IsTrustedTop(rule, top), c.trusted) << c.shown << " / " << c.entry;
+    // A frame of the top's site is trusted exactly when that top is.
+    EXPECT_EQ(IsTrustedFrame(rule, top, "http://cdn.game.cn/frame"), c.trusted) << c.shown << " / " << c.entry;
+    // A frame trusted by its own place needs no trusted top.
+    EXPECT_TRUE(IsTrustedFrame(rule, top, "http://10.0.0.5/game/s12")) << c.shown << " / " << c.entry;
+  }
+}
+
 TEST(Place, KeepsSchemeHostPortAndPathOnly) {
   EXPECT_EQ(PlaceOf("HTTP://User:pw@Game.CN:8080/a/B?q=1#f"), "http://game.cn:8080/a/B");
   EXPECT_EQ(PlaceOf("https://a.b/"), "https://a.b/");
