@@ -11,15 +11,15 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
+#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
-#include <set>
 #include <utility>
 #include <vector>
 
